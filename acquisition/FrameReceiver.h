@@ -1,0 +1,48 @@
+#pragma once
+// Bytes from the serial line in, telemetry frames out. No widget, no port: the caller hands
+// over each notification's bytes.
+//
+// Rules (per notification):
+// - The bytes are appended to ReceiveBuffer; nothing that arrived is dropped.
+// - If the buffer then holds "][" anywhere it is emptied (two frames sent back to back are
+//   both discarded: the board must separate frames).
+// - Every complete frame in the buffer is cut, in order: a "]" that stands before any "["
+//   discards the text up to and including it (and never re-counts the previous frame); text
+//   before a "[" is ignored; the text after a cut frame's "]" stays for the next frame.
+// - The buffer never grows beyond MaxBufferBytes: noise that never holds both brackets keeps
+//   only its most recent bytes.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <vector>
+
+namespace tarnby {
+
+struct CutFrame {
+    QByteArray frameText;         // from its "[" to its "]" inclusive
+    QByteArray previousFrameText; // the frame cut before this one ("" at the first cut)
+};
+
+class FrameReceiver {
+public:
+    static constexpr qsizetype MaxBufferBytes = 4096;
+
+    struct Notification {
+        // True when the buffer held both brackets at some point (the data lamp lights).
+        bool reachedCut = false;
+        std::vector<CutFrame> frames;
+    };
+
+    Notification receive(QByteArrayView bytes);
+
+    // Starts afresh (on each reopen of the port).
+    void clearBuffer() { receiveBuffer_.clear(); }
+    const QByteArray& receiveBuffer() const { return receiveBuffer_; }
+    const QByteArray& frameText() const { return frameText_; }
+
+private:
+    QByteArray receiveBuffer_;
+    QByteArray frameText_;
+};
+
+} // namespace tarnby

@@ -1,0 +1,28 @@
+#pragma once
+// The five values of one telemetry frame, taken by the tagged value rule.
+//
+// V and I: missing, empty or exactly "0" drops the frame; a text that is not a number is 0.
+// R, M, S: their number, or 0 when missing, empty or not a number.
+// A closing tag before its opening tag makes the frame corrupt.
+
+#include <QByteArrayView>
+
+namespace tarnby {
+
+struct FrameValues {
+    double V = 0, I = 0, R = 0, M = 0, S = 0;
+};
+
+struct FrameExtraction {
+    enum class Outcome { Accepted, Dropped, Corrupt };
+    Outcome outcome = Outcome::Dropped;
+    FrameValues values;
+};
+
+FrameExtraction extractFrameValues(QByteArrayView frameText);
+
+// One tag's value as a number: 0 when missing, empty or not a number. `corrupt` is set when
+// the closing tag stands before the opening tag. Shared with the calibration window.
+double frameNumber(QByteArrayView frameText, QByteArrayView tag, bool* corrupt = nullptr);
+
+} // namespace tarnby

@@ -1,0 +1,62 @@
+#pragma once
+// Reading a configuration file whole and taking its values, and replacing a file whole.
+//
+// Readers never invent values: a file that is missing, unreadable or empty, a key that is
+// missing or whose closing tag stands before its opening tag, and a value that must be a
+// number but is not, are collected as problems that the window reports to the user, naming the
+// file. Writers build the whole text in memory and replace the file through a temporary file in
+// the same folder renamed over the old one, so a crash or a full disk never leaves half a file.
+
+#include <QByteArray>
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringList>
+
+namespace tarnby {
+
+class ConfigReading {
+public:
+    // Reads `path` whole. `fileName` is the name shown to the user ("prog.cfg").
+    static ConfigReading read(const QString& path, const QString& fileName);
+    // For text already in memory (tests, fuzzing).
+    static ConfigReading fromText(const QString& text, const QString& fileName);
+
+    bool fileUsable() const { return fileUsable_; }
+    const QString& text() const { return text_; }
+
+    // The key's value by the tagged value rule; empty text with a problem noted when the key
+    // cannot be taken (missing, or its closing tag before its opening tag).
+    QString take(QLatin1StringView key);
+    // As take(), noting a problem when the value does not read as a number.
+    QString takeNumber(QLatin1StringView key);
+    // As take(), noting a problem when the value is not a whole number.
+    QString takeWholeNumber(QLatin1StringView key);
+
+    bool ok() const { return problems_.isEmpty(); }
+    const QStringList& problems() const { return problems_; }
+    // A message naming the file and each problem, ending with `wayOn` (what the user can do).
+    QString problemMessage(const QString& wayOn) const;
+
+private:
+    QString fileName_;
+    QString text_;
+    bool fileUsable_ = false;
+    QStringList problems_;
+};
+
+struct WriteOutcome {
+    bool ok = false;
+    QString error; // why not, for the user
+};
+
+// One key line of a configuration file: "<key>" value "</key>" CR LF.
+QByteArray taggedLine(QLatin1StringView key, const QString& value);
+
+// Replaces `path` with `bytes` atomically (temporary file in the same folder, synced, renamed).
+WriteOutcome replaceFileWhole(const QString& path, const QByteArray& bytes);
+
+// Texts typed into a settings box end up between tags: a "<" or a line break would corrupt
+// the keys that follow it at the next start-up.
+bool isSafeConfigText(const QString& text);
+
+} // namespace tarnby

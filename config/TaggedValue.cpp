@@ -1,0 +1,72 @@
+#include "config/TaggedValue.h"
+
+#include <QByteArray>
+
+namespace tarnby {
+
+namespace {
+constexpr int MaxKey = 60;
+
+struct Span {
+    TaggedValue::Status status;
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// The rule itself, for text of any character type. `open` and `close` are scratch buffers
+// for the two tags built from `key`.
+char keyChar(QLatin1StringView key, qsizetype i) { return key.data()[i]; }
+char keyChar(QByteArrayView key, qsizetype i) { return key.data()[i]; }
+
+template <typename View, typename Char, typename Key>
+Span locate(View text, const Key& key, Char* open, Char* close) {
+    const qsizetype n = key.size();
+    if (n > MaxKey)
+        return {TaggedValue::Status::MissingOpening};
+    open[0] = '<';
+    close[0] = '<';
+    close[1] = '/';
+    for (qsizetype i = 0; i < n; ++i) {
+        open[1 + i] = static_cast<Char>(keyChar(key, i));
+        close[2 + i] = static_cast<Char>(keyChar(key, i));
+    }
+    open[1 + n] = '>';
+    close[2 + n] = '>';
+    const View openTag(open, n + 2);
+    const View closeTag(close, n + 3);
+    const qsizetype p = text.indexOf(openTag);
+    if (p < 0)
+        return {TaggedValue::Status::MissingOpening};
+    const qsizetype q = text.indexOf(closeTag);
+    if (q < 0)
+        return {TaggedValue::Status::MissingClosing};
+    const qsizetype start = p + openTag.size();
+    if (q < start)
+        return {TaggedValue::Status::ClosingBeforeOpening};
+    return {TaggedValue::Status::Found, start, q - start};
+}
+} // namespace
+
+TaggedValue findTaggedValue(QStringView text, QLatin1StringView key) {
+    char16_t open[MaxKey + 3];
+    char16_t close[MaxKey + 3];
+    const Span span = locate(text, key, open, close);
+    TaggedValue result;
+    result.status = span.status;
+    if (result.found())
+        result.value = text.sliced(span.start, span.length);
+    return result;
+}
+
+TaggedBytes findTaggedValue(QByteArrayView text, QByteArrayView key) {
+    char open[MaxKey + 3];
+    char close[MaxKey + 3];
+    const Span span = locate(text, key, open, close);
+    TaggedBytes result;
+    result.status = span.status;
+    if (result.found())
+        result.value = text.sliced(span.start, span.length);
+    return result;
+}
+
+} // namespace tarnby

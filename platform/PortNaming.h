@@ -1,0 +1,20 @@
+#pragma once
+// Which device a port number names. Port numbers are those of the board's original platform
+// (COM1, COM2, ...):
+// - Linux: <application folder>/ports/COM<N> when that entry exists (a symbolic link to
+//   /dev/ttyUSB0, /dev/serial/by-id/..., a pseudo-terminal), otherwise /dev/ttyS<N-1>.
+// - Windows: COM<N>.
+
+#include "common/AppPaths.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tarnby {
+
+QString deviceForPort(const AppPaths& paths, int portNumber);
+
+// The serial ports the system reports, as device paths (pseudo-terminals are not listed).
+QStringList systemSerialPorts();
+
+} // namespace tarnby

@@ -1,0 +1,133 @@
+#include "platform/SerialPortLink.h"
+
+#include "platform/PortNaming.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#ifndef Q_OS_WIN
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tarnby {
+
+namespace {
+// Qt reports a stale lock and a real permission problem with the same code; the device's own
+// mode bits tell them apart, and the user needs the group to join in the second case.
+QString describePermissionProblem(const QString& device, const QString& qtError) {
+#ifndef Q_OS_WIN
+    struct stat info {};
+    const QByteArray path = QFileInfo(device).canonicalFilePath().toLocal8Bit();
+    if (!path.isEmpty() && ::stat(path.constData(), &info) == 0 &&
+        ::access(path.constData(), R_OK | W_OK) != 0) {
+        const group* g = ::getgrgid(info.st_gid);
+        const QString groupName = g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
+        return QStringLiteral("no permission to use %1: add yourself to the group %2 "
+                              "(sudo usermod -aG %2 $USER), then log out and in")
+            .arg(device, groupName);
+    }
+#endif
+    return QStringLiteral("%1 is in use or locked (%2)").arg(device, qtError);
+}
+} // namespace
+
+SerialPortLink::SerialPortLink(AppPaths paths, QObject* parent)
+    : SerialLink(parent), paths_(std::move(paths)) {
+    connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortLink::onError);
+}
+
+SerialPortLink::~SerialPortLink() {
+    if (port_.isOpen())
+        port_.close();
+}
+
+bool SerialPortLink::setPortNumber(int portNumber) {
+    if (portNumber <= 0) {
+        error_ = QStringLiteral("port number %1: port numbers start at 1").arg(portNumber);
+        device_.clear();
+        return false;
+    }
+    device_ = deviceForPort(paths_, portNumber);
+    return true;
+}
+
+bool SerialPortLink::setSettings(const QString& settings) {
+    const auto baud = baudFromSettings(settings);
+    if (!baud) {
+        error_ = QStringLiteral("line settings \"%1\" not accepted").arg(settings);
+        baud_ = 0;
+        return false;
+    }
+    baud_ = *baud;
+    return true;
+}
+
+bool SerialPortLink::open() {
+    if (port_.isOpen())
+        return true;
+    if (device_.isEmpty() || baud_ <= 0) {
+        if (error_.isEmpty())
+            error_ = QStringLiteral("no port configured");
+        return false;
+    }
+    port_.setPortName(device_);
+    if (!port_.setBaudRate(baud_)) {
+        error_ = QStringLiteral("baud rate %1 not accepted by %2").arg(baud_).arg(device_);
+        return false;
+    }
+    port_.setParity(QSerialPort::NoParity);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (!port_.open(QIODevice::ReadOnly)) {
+        switch (port_.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            error_ = QStringLiteral("%1 does not exist").arg(device_);
+            break;
+        case QSerialPort::PermissionError:
+            error_ = describePermissionProblem(device_, port_.errorString());
+            break;
+        default:
+            error_ = QStringLiteral("%1 cannot be opened (%2)").arg(device_, port_.errorString());
+            break;
+        }
+        port_.clearError();
+        return false;
+    }
+    error_.clear();
+    lossPending_ = false;
+    return true;
+}
+
+void SerialPortLink::close() {
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+}
+
+void SerialPortLink::onError(QSerialPort::SerialPortError error) {
+    // Qt 6.4 reports a vanished device as ReadError ("Inappropriate ioctl for device") over and
+    // over while the port stays open; ResourceError and UnknownError mean the same to us. The
+    // port is closed from a queued call, never inside this signal.
+    if (!port_.isOpen() || lossPending_)
+        return;
+    if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+        error == QSerialPort::UnknownError) {
+        lossPending_ = true;
+        error_ = QStringLiteral("%1 was lost (%2)").arg(device_, port_.errorString());
+        QMetaObject::invokeMethod(this, &SerialPortLink::dropLostLink, Qt::QueuedConnection);
+    }
+}
+
+void SerialPortLink::dropLostLink() {
+    if (!lossPending_)
+        return;
+    lossPending_ = false;
+    close();
+    emit linkLost(error_);
+}
+
+} // namespace tarnby

@@ -1,0 +1,38 @@
+#pragma once
+// The real serial link, over QSerialPort.
+
+#include "common/AppPaths.h"
+#include "platform/SerialLink.h"
+
+#include <QSerialPort>
+
+namespace tarnby {
+
+class SerialPortLink : public SerialLink {
+    Q_OBJECT
+public:
+    explicit SerialPortLink(AppPaths paths, QObject* parent = nullptr);
+    ~SerialPortLink() override;
+
+    bool setPortNumber(int portNumber) override;
+    bool setSettings(const QString& settings) override;
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return port_.isOpen(); }
+    QByteArray readAll() override { return port_.readAll(); }
+    QString errorString() const override { return error_; }
+    QString deviceName() const override { return device_; }
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    void dropLostLink();
+
+    AppPaths paths_;
+    QSerialPort port_;
+    QString device_;
+    int baud_ = 0;
+    QString error_;
+    bool lossPending_ = false;
+};
+
+} // namespace tarnby

@@ -1,0 +1,18 @@
+#include "platform/UserPrompts.h"
+
+#include <QDialog>
+#include <QMessageBox>
+
+namespace tarnby {
+
+void QtUserPrompts::showMessage(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarnby"), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+void QtUserPrompts::runModal(QDialog& window) {
+    window.setWindowModality(Qt::ApplicationModal);
+    window.exec();
+}
+
+} // namespace tarnby

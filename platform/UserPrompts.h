@@ -1,0 +1,27 @@
+#pragma once
+// Message boxes and modal windows, injected so tests can answer them from a script while the
+// real windows run.
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace tarnby {
+
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // A message box with an OK button only, titled "Tarnby"; returns when it is dismissed.
+    virtual void showMessage(QWidget* owner, const QString& text) = 0;
+    // Shows `window` modally over its owner; returns when it has closed.
+    virtual void runModal(QDialog& window) = 0;
+};
+
+class QtUserPrompts final : public UserPrompts {
+public:
+    void showMessage(QWidget* owner, const QString& text) override;
+    void runModal(QDialog& window) override;
+};
+
+} // namespace tarnby
