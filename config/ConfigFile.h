@@ -32,6 +32,10 @@ public:
     // As take(), noting a problem when the value is not a whole number.
     QString takeWholeNumber(QLatin1StringView key);
 
+    // Records a problem found by the caller in a value already taken (a check-box value out
+    // of range, say), so that one message names them all.
+    void noteProblem(const QString& problem) { problems_ << problem; }
+
     bool ok() const { return problems_.isEmpty(); }
     const QStringList& problems() const { return problems_; }
     // A message naming the file and each problem, ending with `wayOn` (what the user can do).
