@@ -20,10 +20,8 @@ int main(int argc, char* argv[]) {
                                     }};
 
     tarnby::KestrinLogger logger(environment);
-    tarnby::OrderlyEnd orderlyEnd(logger); // SIGTERM, SIGINT, session end
+    tarnby::OrderlyEnd orderlyEnd; // SIGTERM, SIGINT, session end
     logger.startUp();
-    if (logger.finished())
-        return 0;
     logger.show();
     const int status = app.exec();
     logger.endOfRun();
