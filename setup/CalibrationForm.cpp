@@ -1,0 +1,63 @@
+#include "setup/CalibrationForm.h"
+
+#include "common/DisplayRounding.h"
+#include "common/NumberText.h"
+#include "setup/SetupForm.h"
+
+#include <array>
+
+namespace tarnby {
+
+using namespace Qt::StringLiterals;
+
+CalibrationSettings calibrationDesignValues() {
+    return CalibrationSettings{u"0"_s, u"0"_s, u"0"_s, u"1"_s, u"1"_s};
+}
+
+CalibrationLoading loadCalibrationBoxes(ConfigReading reading) {
+    CalibrationLoading loading;
+    loading.boxes = calibrationDesignValues();
+    if (reading.fileUsable()) {
+        for (const auto& key : CalibrationSettings::keys) {
+            const qsizetype before = reading.problems().size();
+            const QString text = reading.take(key.name);
+            if (reading.problems().size() != before)
+                continue; // the design value stays
+            loading.boxes.*key.field = text;
+            const auto number = readNumber(text);
+            if (!number) {
+                reading.noteProblem(
+                    u"the value \"%1\" of <%2> is not a number"_s.arg(text, key.name));
+            } else if (key.field == &CalibrationSettings::AmpDivider) {
+                loading.boxes.AmpDivider = plainNumberText(*number);
+            }
+        }
+    }
+    if (!reading.ok()) {
+        loading.problemMessage = reading.problemMessage(
+            u"The boxes show the values found, with starting values where one is missing. "
+            "Correct them and press \"Save Calibration\" to store a complete file."_s);
+    }
+    return loading;
+}
+
+QString windSpeedQuestion(const QString& wsUnits) {
+    return u"How many pulses per "_s + wsUnits + u'?';
+}
+
+QString calibrationSaveRefusal(const CalibrationSettings& boxes) {
+    const std::array<std::pair<const QString*, QString>, 5> named = {{
+        {&boxes.VoltDivider, u"The box of \"Step 1. Set Voltage\""_s},
+        {&boxes.VoltOffset, u"The offset"_s},
+        {&boxes.AmpDivider, u"The box of \"Step 2. Set Current\""_s},
+        {&boxes.RPMDivider, u"The box of \"Step 3. Set RPM\""_s},
+        {&boxes.WSDivider, u"The box of \"Step 4. Set Wind Speed\""_s},
+    }};
+    for (const auto& [text, name] : named) {
+        if (!isSafeConfigText(*text))
+            return unsafeTextMessage(name, u"settings.cfg"_s, u"Save Calibration"_s);
+    }
+    return {};
+}
+
+} // namespace tarnby

@@ -1,0 +1,57 @@
+#pragma once
+// The program setup window: edits prog.cfg.
+//
+// The load step runs in the constructor, before the window is shown; a prog.cfg that is
+// missing, incomplete or holds unusable values is reported in a message and the window opens
+// with starting values for what could not be used (see SetupForm.h), so the user can save a
+// complete file. "Save Setings" (also Enter) writes prog.cfg and closes; a refused or failed
+// save writes nothing (the old file stays) and leaves the window open with everything as
+// typed. "Abort" sets the port number to "0" and saves. Escape and the title-bar close write
+// nothing.
+
+#include "platform/Environment.h"
+#include "setup/SetupForm.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tarnby {
+
+class ProgramSetup : public QDialog {
+    Q_OBJECT
+public:
+    ProgramSetup(const Environment& env, QWidget* owner);
+
+    // The values as the window shows them now.
+    SetupForm shownForm() const;
+
+private:
+    void buildControls();
+    void showForm(const SetupForm& form);
+    void saveSettings(); // Command1
+    void abortSetup();   // Command2
+    void showPortDevice();
+
+    Environment env_;
+    QLineEdit* PortNumber = nullptr;
+    QLabel* PortDevice = nullptr;
+    QCheckBox* Savehtml = nullptr;
+    QCheckBox* SaveExcel = nullptr;
+    QLineEdit* LogDelay = nullptr;
+    QCheckBox* LogOn = nullptr;
+    QCheckBox* DisplayRPM = nullptr;
+    QCheckBox* DisplayWS = nullptr;
+    QLineEdit* WSUnits = nullptr;
+    QButtonGroup* SystemVoltage = nullptr; // Frame2: button id = value
+    QButtonGroup* MaxSystemAmps = nullptr; // Frame1
+    QButtonGroup* BaudRate = nullptr;      // Frame3
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command1 = nullptr;
+};
+
+} // namespace tarnby

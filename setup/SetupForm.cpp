@@ -1,0 +1,176 @@
+#include "setup/SetupForm.h"
+
+#include "common/NumberText.h"
+
+#include <array>
+
+namespace tarnby {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::array<OptionButton, 3> SystemVoltageButtons = {{
+    {"Option1", "12", 12},
+    {"Option2", "24", 24},
+    {"Option3", "48", 48},
+}};
+constexpr std::array<OptionButton, 3> MaxSystemAmpsButtons = {{
+    {"Option4", "10", 10},
+    {"Option5", "20", 20},
+    {"Option6", "50", 50},
+}};
+// Option10 stands for 57600 and is captioned with that rate, so the user can match the board.
+constexpr std::array<OptionButton, 4> BaudRateButtons = {{
+    {"Option7", "2400", 2400},
+    {"Option8", "4800", 4800},
+    {"Option9", "9600", 9600},
+    {"Option10", "57600", 57600},
+}};
+
+// A check box value: the stored text must be exactly a whole number 0, 1 or 2.
+int takeCheckValue(ConfigReading& reading, QLatin1StringView key) {
+    if (!reading.fileUsable())
+        return 0;
+    const qsizetype before = reading.problems().size();
+    const QString text = reading.take(key);
+    if (reading.problems().size() != before)
+        return 0;
+    const auto value = readExactWholeNumber(text);
+    if (!value || *value < 0 || *value > 2) {
+        reading.noteProblem(u"the value \"%1\" of <%2> is not 0, 1 or 2"_s.arg(text, key));
+        return 0;
+    }
+    return *value;
+}
+
+// A text box value: what was found, or the starting text when the key could not be taken.
+QString takeText(ConfigReading& reading, QLatin1StringView key, QStringView missing) {
+    if (!reading.fileUsable())
+        return missing.toString();
+    const qsizetype before = reading.problems().size();
+    const QString text = reading.take(key);
+    return reading.problems().size() == before ? text : missing.toString();
+}
+
+} // namespace
+
+std::span<const OptionButton> optionButtons(OptionFrame frame) {
+    switch (frame) {
+    case OptionFrame::SystemVoltage:
+        return SystemVoltageButtons;
+    case OptionFrame::MaxSystemAmps:
+        return MaxSystemAmpsButtons;
+    case OptionFrame::BaudRate:
+        return BaudRateButtons;
+    }
+    return {};
+}
+
+int designDefault(OptionFrame frame) {
+    switch (frame) {
+    case OptionFrame::SystemVoltage:
+        return 24;
+    case OptionFrame::MaxSystemAmps:
+        return 20;
+    case OptionFrame::BaudRate:
+        return 4800;
+    }
+    return 0;
+}
+
+int selectedOptionValue(OptionFrame frame, QStringView stored) {
+    std::optional<double> number;
+    if (frame == OptionFrame::BaudRate) {
+        if (const auto whole = readRoundedWholeNumber(stored))
+            number = *whole;
+    } else {
+        number = readNumber(stored);
+    }
+    if (number) {
+        for (const OptionButton& button : optionButtons(frame)) {
+            if (*number == button.value)
+                return button.value;
+        }
+    }
+    return designDefault(frame);
+}
+
+SetupLoading loadSetupForm(ConfigReading reading) {
+    SetupLoading loading;
+    SetupForm& form = loading.form;
+    form.PortNumber = takeText(reading, "Port"_L1, MissingPortNumber);
+    form.Savehtml = takeCheckValue(reading, "Savehtml"_L1);
+    form.SaveExcel = takeCheckValue(reading, "SaveExcel"_L1);
+    form.LogDelay = takeText(reading, "LogDelay"_L1, MissingLogDelay);
+    form.LogOn = takeCheckValue(reading, "LogOn"_L1);
+    form.DisplayRPM = takeCheckValue(reading, "DisplayRPM"_L1);
+    form.DisplayWS = takeCheckValue(reading, "DisplayWS"_L1);
+    form.WSUnits = takeText(reading, "WSUnits"_L1, MissingWSUnits);
+    form.SetupSV = selectedOptionValue(OptionFrame::SystemVoltage, reading.takeNumber("SV"_L1));
+    form.SetupMA = selectedOptionValue(OptionFrame::MaxSystemAmps, reading.takeNumber("MA"_L1));
+    form.SetupBR = selectedOptionValue(OptionFrame::BaudRate, reading.takeWholeNumber("BR"_L1));
+    if (!reading.ok()) {
+        loading.problemMessage = reading.problemMessage(
+            u"The window shows what could be used, with starting values for the rest. "
+            "Check every field and press \"Save Setings\" to store a complete file."_s);
+    }
+    return loading;
+}
+
+ProgSettings progSettingsFor(const SetupForm& form) {
+    ProgSettings settings;
+    settings.Port = form.PortNumber;
+    settings.Savehtml = QString::number(form.Savehtml);
+    settings.SaveExcel = QString::number(form.SaveExcel);
+    settings.LogDelay = form.LogDelay;
+    settings.LogOn = QString::number(form.LogOn);
+    settings.DisplayRPM = QString::number(form.DisplayRPM);
+    settings.DisplayWS = QString::number(form.DisplayWS);
+    settings.WSUnits = form.WSUnits;
+    settings.SV = QString::number(form.SetupSV);
+    settings.MA = QString::number(form.SetupMA);
+    settings.BR = QString::number(form.SetupBR);
+    return settings;
+}
+
+QString unsafeTextMessage(const QString& what, const QString& fileName,
+                          const QString& saveCaption) {
+    return u"%1 holds a \"<\" or a line break, which %2 cannot store: it would spoil "
+           "the settings after it. Remove it and press \"%3\" again. Nothing was saved."_s.arg(
+               what, fileName, saveCaption);
+}
+
+QString setupSaveRefusal(const SetupForm& form) {
+    if (!readsAsNumber(form.PortNumber))
+        return BadPortNumberMessage.toString();
+    // A port number that reads as a number holds neither "<" nor a line break.
+    const std::array<std::pair<const QString*, QString>, 2> boxes = {{
+        {&form.LogDelay, u"The \"Default Logging Interval\" box"_s},
+        {&form.WSUnits, u"The \"Wind Speed Units\" box"_s},
+    }};
+    for (const auto& [text, name] : boxes) {
+        if (!isSafeConfigText(*text))
+            return unsafeTextMessage(name, u"prog.cfg"_s, u"Save Setings"_s);
+    }
+    return {};
+}
+
+QString portDeviceHint(QStringView portText, const std::function<QString(int)>& deviceFor) {
+    const auto number = readRoundedWholeNumber(portText);
+    if (!number)
+        return u"not a port number"_s;
+    if (*number == 0)
+        return u"0: no port, the logger runs without the sensor board"_s;
+    if (*number < 0)
+        return u"not a port: port numbers start at 1"_s;
+    return u"COM%1: %2"_s.arg(*number).arg(deviceFor(*number));
+}
+
+QString saveFailureMessage(const QString& path, const WriteOutcome& outcome) {
+    return u"%1 could not be saved (%2).\n\nThe previous file is unchanged and this window stays "
+           "open with everything as typed. Make the folder writable or free some space, then "
+           "save again."_s.arg(path, outcome.error.isEmpty() ? u"unknown error"_s : outcome.error);
+}
+
+} // namespace tarnby
