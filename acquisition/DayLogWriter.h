@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <deque>
 
 namespace tarnby {
 
@@ -25,23 +26,39 @@ QByteArray recordLine(const QTime& time, const RecordAverages& averages, int mod
 
 class DayLogWriter {
 public:
+    // Records that could not be written are held for the next tick, up to this many (over two
+    // days at the shortest interval); beyond it the oldest held record is given up.
+    static constexpr size_t MaxHeldRecords = 20000;
+
     explicit DayLogWriter(AppPaths paths) : paths_(std::move(paths)) {}
 
     struct Outcome {
-        AppendOutcome append;
-        QString fileName; // the day log written to
+        AppendOutcome append; // the error text names the file and says how many records wait
+        QString fileName;     // the day log written to (or the one that failed)
     };
 
     // One tick of the logging timer. `now` is one reading of the clock: the file's date and
     // the record's time come from it. The averages are the sums / SampleCount, or the previous
-    // record's when no frame arrived; the sums are cleared afterwards.
+    // record's when no frame arrived (all zeros before the first record of the run); the sums
+    // are cleared afterwards.
+    //
+    // A record that cannot be written (missing permission, full disk) is held, in order, and
+    // written before the next record at a later tick, into the file of its own date; the
+    // averages move on either way, so each record still covers its own interval.
     Outcome writeRecord(const QDateTime& now, IntervalSums& sums, const LiveReadings& readings);
 
     const RecordAverages& lastAverages() const { return last_; }
+    // Records built but not yet on disk.
+    size_t heldRecords() const { return held_.size(); }
 
 private:
+    struct HeldRecord {
+        QString fileName;
+        QByteArray line;
+    };
     AppPaths paths_;
     RecordAverages last_;
+    std::deque<HeldRecord> held_;
 };
 
 } // namespace tarnby

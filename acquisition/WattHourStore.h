@@ -17,23 +17,41 @@ QByteArray wattHourLine(const QTime& time, double total);
 class WattHourStore {
 public:
     // `startDate` is the date at start-up: the first tick compares against it.
-    WattHourStore(AppPaths paths, const QDate& startDate) : paths_(std::move(paths)), lastDate_(startDate) {}
+    WattHourStore(AppPaths paths, const QDate& startDate)
+        : paths_(std::move(paths)), lastDate_(startDate) {}
 
     struct TickOutcome {
-        bool wroteLine = false;
-        AppendOutcome append; // meaningful when wroteLine
+        bool wroteLine = false; // a line was due and an append was tried; see append.ok
+        AppendOutcome append;   // meaningful when wroteLine
     };
 
-    // One tick of the 5 s timer. When `linkUp` is false (the port was lost), nothing is added:
-    // the last watts would count energy that was never measured.
-    TickOutcome tick(const QDateTime& now, double liveWatts, double& wattHourTotal, bool linkUp = true);
+    // One tick of the 5 s timer. The first tick whose date differs from the previous tick's
+    // (however late after midnight it comes) writes the day's total stamped with its own time
+    // and restarts the total at 0; then this tick's share is added. When `linkUp` is false
+    // (the port was lost), nothing is added: the last watts would count energy that was never
+    // measured.
+    //
+    // A day's line that cannot be written is kept, with the time it was due, and tried again
+    // at every later tick (and at the exit line) until it is on disk, so no day's total is lost
+    // to a full disk or a missing permission.
+    TickOutcome tick(const QDateTime& now, double liveWatts, double& wattHourTotal,
+                     bool linkUp = true);
 
-    // The line appended at an orderly end of the program.
+    // The line appended at an orderly end of the program, after any line still held. Only the
+    // first call of a run writes; later calls return its outcome.
     AppendOutcome appendExitLine(const QDateTime& now, double wattHourTotal);
 
+    // Lines due but not yet on disk (each ends in CR LF).
+    const QByteArray& heldLines() const { return held_; }
+
 private:
+    AppendOutcome writeHeld();
+
     AppPaths paths_;
     QDate lastDate_;
+    QByteArray held_;
+    bool exitWritten_ = false;
+    AppendOutcome exitOutcome_;
 };
 
 } // namespace tarnby

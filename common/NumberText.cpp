@@ -7,35 +7,55 @@
 namespace tarnby {
 
 namespace {
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-} // namespace
+// Powers of ten that are exact doubles.
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-std::optional<double> readNumber(QStringView text) {
+char16_t codeAt(QStringView text, qsizetype i) {
+    return text[i].unicode();
+}
+char16_t codeAt(QByteArrayView text, qsizetype i) {
+    return static_cast<unsigned char>(text[i]);
+}
+
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+// The rule itself, for text of either character type.
+template <typename View> std::optional<double> readNumberIn(View text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && isBlank(codeAt(text, begin)))
         ++begin;
-    while (end > begin && isBlank(text[end - 1]))
+    while (end > begin && isBlank(codeAt(text, end - 1)))
         --end;
     if (begin == end)
         return std::nullopt;
 
-    std::string ascii;
-    ascii.reserve(static_cast<size_t>(end - begin));
     qsizetype i = begin;
-    if (text[i] == u'+' || text[i] == u'-') {
-        ascii.push_back(static_cast<char>(text[i].unicode()));
+    const bool negative = codeAt(text, i) == u'-';
+    if (codeAt(text, i) == u'+' || negative)
         ++i;
-    }
+    const qsizetype digitsBegin = i;
     int digitCount = 0;
+    int significantDigits = 0; // digits from the first non-zero one
+    int fractionDigits = 0;
     bool point = false;
+    quint64 mantissa = 0;
     for (; i < end; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = codeAt(text, i);
         if (c >= u'0' && c <= u'9') {
-            ascii.push_back(static_cast<char>(c));
             ++digitCount;
+            if (point)
+                ++fractionDigits;
+            if (significantDigits > 0 || c != u'0') {
+                ++significantDigits;
+                if (significantDigits <= 15)
+                    mantissa = mantissa * 10 + (c - u'0');
+            }
         } else if (c == u'.' && !point) {
-            ascii.push_back('.');
             point = true;
         } else {
             return std::nullopt;
@@ -43,13 +63,38 @@ std::optional<double> readNumber(QStringView text) {
     }
     if (digitCount == 0)
         return std::nullopt;
+
+    // Up to 15 significant digits and 22 decimals: both the digits and the power of ten are
+    // exact doubles, so one correctly rounded division gives the same double as strtod.
+    if (significantDigits <= 15 && fractionDigits <= 22) {
+        const double magnitude = static_cast<double>(mantissa) / ExactPowersOfTen[fractionDigits];
+        return negative ? -magnitude : magnitude;
+    }
+
+    std::string ascii;
+    ascii.reserve(static_cast<size_t>(end - digitsBegin + 1));
+    if (negative)
+        ascii.push_back('-');
+    for (qsizetype k = digitsBegin; k < end; ++k)
+        ascii.push_back(static_cast<char>(codeAt(text, k)));
     const double value = std::strtod(ascii.c_str(), nullptr);
     if (!std::isfinite(value))
         return std::nullopt; // hundreds of digits: not a number anyone typed on purpose
     return value;
 }
+} // namespace
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+std::optional<double> readNumber(QStringView text) {
+    return readNumberIn(text);
+}
+
+std::optional<double> readNumber(QByteArrayView text) {
+    return readNumberIn(text);
+}
+
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 namespace {
 std::optional<int> toInt(double value) {

@@ -1,0 +1,75 @@
+#include "acquisition/DayLogWriter.h"
+
+#include "common/PictureFormat.h"
+#include "common/TimeText.h"
+
+namespace tarnby {
+
+QString dayLogFileName(const QDate& date) {
+    return QStringLiteral("P_%1_%2_%3.txt")
+        .arg(date.year())
+        .arg(date.month(), 2, 10, QChar(u'0'))
+        .arg(date.day(), 2, 10, QChar(u'0'));
+}
+
+QByteArray recordLine(const QTime& time, const RecordAverages& averages, int modeValue,
+                      double wattHourTotal) {
+    QByteArray line;
+    line.reserve(96);
+    line += "<T>";
+    line += timeOfDayText(time).toLatin1();
+    line += "</T><V>";
+    line += formatPicture(averages.volts, "##.00").toLatin1();
+    line += "</V><I>";
+    line += formatPicture(averages.amps, "###.00").toLatin1();
+    line += "</I><W>";
+    line += formatPicture(averages.watts, "####.00").toLatin1();
+    line += "</W><R>";
+    line += formatPicture(averages.rpm, "####").toLatin1();
+    line += "</R><S>";
+    line += formatPicture(averages.speed, "###.0").toLatin1();
+    line += "</S><M>";
+    line += QByteArray::number(modeValue);
+    line += "</M>   ";
+    line += formatPicture(wattHourTotal, "######.0").toLatin1();
+    line += "Wh\r\n";
+    return line;
+}
+
+DayLogWriter::Outcome DayLogWriter::writeRecord(const QDateTime& now, IntervalSums& sums,
+                                                const LiveReadings& readings) {
+    RecordAverages averages = last_;
+    if (sums.SampleCount != 0) {
+        const double count = static_cast<double>(sums.SampleCount);
+        averages = {sums.SumVolts / count, sums.SumAmps / count, sums.SumWatts / count,
+                    sums.SumRPM / count, sums.SumSpeed / count};
+    }
+    const QString fileName = dayLogFileName(now.date());
+    held_.push_back(
+        {fileName, recordLine(now.time(), averages, readings.ModeValue, readings.WattHourTotal)});
+    if (held_.size() > MaxHeldRecords)
+        held_.pop_front();
+    last_ = averages;
+    sums.clear();
+
+    // Oldest first; the records of one file go in one write.
+    Outcome outcome{{true, QString()}, fileName};
+    while (!held_.empty()) {
+        const QString& file = held_.front().fileName;
+        QByteArray lines;
+        size_t count = 0;
+        for (; count < held_.size() && held_[count].fileName == file; ++count)
+            lines += held_[count].line;
+        const AppendOutcome append = appendLineDurably(paths_.inLogs(file), lines);
+        if (!append.ok) {
+            outcome = {append, file};
+            if (held_.size() > 1)
+                outcome.append.error += QStringLiteral(", %1 records waiting").arg(held_.size());
+            return outcome;
+        }
+        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    return outcome;
+}
+
+} // namespace tarnby
