@@ -127,6 +127,7 @@ void Calibrate::buildControls() {
     Command2 = button("Command2", u"Zero"_s, this);
     OffsetV = namedLabel("OffsetV", u"0"_s, this);
     auto* offsetRow = new QHBoxLayout;
+    offsetRow->setSpacing(8);
     offsetRow->addWidget(namedLabel("Label1", u"Offset"_s, this));
     offsetRow->addWidget(OffsetV);
     offsetRow->addStretch();
