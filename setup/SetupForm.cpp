@@ -50,7 +50,14 @@ QString takeText(ConfigReading& reading, QLatin1StringView key, QStringView miss
         return missing.toString();
     const qsizetype before = reading.problems().size();
     const QString text = reading.take(key);
-    return reading.problems().size() == before ? text : missing.toString();
+    if (reading.problems().size() != before)
+        return missing.toString();
+    // Shown as found, but Save will refuse it until it is corrected; a line break cannot be
+    // seen in the box, so say so now.
+    if (!isSafeConfigText(text))
+        reading.noteProblem(
+            u"the value of <%1> holds a \"<\" or a line break, which cannot be saved"_s.arg(key));
+    return text;
 }
 
 } // namespace

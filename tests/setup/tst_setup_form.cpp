@@ -124,6 +124,11 @@ void SetupFormLogic::incompleteFileGetsStartingValuesAndNamesProblems_data() {
         << "</WSUnits> comes before"
         << "WSUnits"
         << "";
+    QTest::newRow("units closing tag on the next line")
+        << QByteArray("<WSUnits> km/h</WSUnits>") << QByteArray("<WSUnits>MPH\r\n</WSUnits>")
+        << "<WSUnits> holds a \"<\" or a line break"
+        << "WSUnits"
+        << "MPH\r\n";
     QTest::newRow("check value 3")
         << QByteArray("<LogOn>1</LogOn>") << QByteArray("<LogOn>3</LogOn>") << "\"3\" of <LogOn>"
         << "LogOn"
