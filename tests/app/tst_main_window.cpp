@@ -37,6 +37,9 @@ std::function<void(QDialog&)> saveSetupWithPort(const QString& port) {
     };
 }
 
+// Runs a timer's tick now, as the event loop would when it falls due.
+void fire(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection); }
+
 std::function<void(QDialog&)> abortSetup() {
     return [](QDialog& window) { window.findChild<QPushButton*>(u"Command2"_s)->click(); };
 }
@@ -139,7 +142,7 @@ void MainWindow::recoveryKeepsTheDaysEnergy() {
     w.startUp();
     t.ports.links.front()->deliver("[<V>120</V><I>100</I>]\r\n"); // 12 V, 10 A
     for (int i = 0; i < 72; ++i)
-        emit w.wattHourTimer().timeout(); // six minutes at 120 W: 12 Wh
+        fire(w.wattHourTimer()); // six minutes at 120 W: 12 Wh
     QCOMPARE(w.readings().WattHourTotal, 12.0);
     // Setup with an unusable port: the recovery re-runs start-up, which must keep the total.
     t.prompts.modalSteps.push_back(saveSetupWithPort(u"0"_s));
@@ -267,7 +270,7 @@ void MainWindow::startStopStartAveragesOnlyTheLatestFrames() {
     w.StartLogging->click();
     port->deliver("[<V>120</V><I>20</I>]\r\n");
     port->deliver("[<V>140</V><I>40</I>]\r\n");
-    emit w.loggingTimer().timeout();
+    fire(w.loggingTimer());
     QCOMPARE(t.readFile(u"logs/P_2026_12_06.txt"_s),
              QByteArray("<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
     QCOMPARE(w.BlinkLog->property("lampColour").toString(), u"#FF0000"_s);
@@ -296,13 +299,13 @@ void MainWindow::failedRecordHoldsTheStatusLine() {
     QVERIFY(QFile::link(u"/dev/full"_s, t.path(u"logs/P_2026_12_06.txt"_s)));
     KestrinLogger w(t.environment());
     w.startUp();
-    emit w.loggingTimer().timeout();
+    fire(w.loggingTimer());
     QVERIFY2(w.statusText().contains(u"P_2026_12_06.txt"_s), qPrintable(w.statusText()));
     const QString fault = w.statusText();
     t.ports.links.front()->deliver("[<V>100</V><I>600</I>]\r\n[<V>100</V><I>600</I>]\r\n");
     QCOMPARE(w.statusText(), fault); // frame texts do not hide the fault
     QFile::remove(t.path(u"logs/P_2026_12_06.txt"_s));
-    emit w.loggingTimer().timeout();
+    fire(w.loggingTimer());
     QCOMPARE(w.statusText(), u"[<V>100</V><I>600</I>]"_s);
     QVERIFY(t.readFile(u"logs/P_2026_12_06.txt"_s).startsWith("<T>09:30</T>"));
 }
@@ -318,10 +321,10 @@ void MainWindow::lostLinkIsReopenedWithoutMessages() {
     port->loseLink();
     QCOMPARE(w.statusText(), u"     possible COMMS problem"_s);
     const double total = w.readings().WattHourTotal;
-    emit w.wattHourTimer().timeout();
+    fire(w.wattHourTimer());
     QCOMPARE(w.readings().WattHourTotal, total); // no energy counted while the line is gone
     QVERIFY(w.reconnectTimer().isActive());
-    emit w.reconnectTimer().timeout();
+    fire(w.reconnectTimer());
     QVERIFY(w.portOpen());
     QVERIFY(!w.reconnectTimer().isActive());
     port->deliver("30</V><I>100</I>]\r\n[<V>130</V><I>100</I>]\r\n"); // the half frame is gone
