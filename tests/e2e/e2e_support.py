@@ -351,7 +351,11 @@ class EndToEndCase(unittest.TestCase):
 
     def _outcome_failed(self):
         outcome = getattr(self, "_outcome", None)
-        return outcome is None or not outcome.success
+        if outcome is None or not outcome.success:
+            return True
+        result = getattr(outcome, "result", None)
+        reported = (getattr(result, "failures", []) + getattr(result, "errors", [])) if result else []
+        return any(test is self for test, _ in reported)
 
 
 def today():

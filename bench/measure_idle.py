@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Runs the real program against the simulated board (2 frames a second, logging every 10 s)
+for a minute and reports its average CPU use, as a share of one core, and its resident memory.
+
+    python3 bench/measure_idle.py [--seconds 60] [--rate 2] [--platform offscreen]
+
+CPU time is utime + stime from /proc/<pid>/stat over the measured stretch (after a few seconds
+of start-up); memory is VmRSS from /proc/<pid>/status, sampled every second.
+"""
+
+import argparse
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+
+import e2e_support  # noqa: E402
+
+
+def measure(seconds, rate, platform):
+    app = e2e_support.AppFolder(prog_cfg=e2e_support.prog_cfg_bytes(log_on="1", log_delay="10"))
+    board = e2e_support.Board(app.path, args=["--rate", str(rate), "--seed", "1"])
+    tarnby = None
+    try:
+        tarnby = e2e_support.Tarnby(app, extra_env={"QT_QPA_PLATFORM": platform})
+        board.wait_for("reader connected", 15)
+        time.sleep(3)  # start-up over, first frames shown
+        rss = [tarnby.rss_kib()]
+        cpu_start, wall_start = tarnby.cpu_seconds(), time.monotonic()
+        while time.monotonic() - wall_start < seconds:
+            time.sleep(1)
+            if not tarnby.alive():
+                raise SystemExit("tarnby ended during the measurement:\n" + tarnby.output())
+            rss.append(tarnby.rss_kib())
+        cpu = tarnby.cpu_seconds() - cpu_start
+        wall = time.monotonic() - wall_start
+        records = len(app.all_records())
+        tarnby.stop()
+        board.stop()
+        frames = board.stats()["frames"]
+        return {
+            "seconds": wall,
+            "cpu_seconds": cpu,
+            "cpu_percent": 100.0 * cpu / wall,
+            "rss_start_mib": rss[0] / 1024.0,
+            "rss_end_mib": rss[-1] / 1024.0,
+            "rss_max_mib": max(rss) / 1024.0,
+            "records": records,
+            "frames": frames,
+        }
+    finally:
+        if tarnby is not None:
+            tarnby.cleanup()
+        board.cleanup()
+        app.cleanup()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--seconds", type=float, default=60)
+    parser.add_argument("--rate", type=float, default=2, help="frames per second")
+    parser.add_argument("--platform", default="offscreen", help="Qt platform plugin")
+    args = parser.parse_args()
+    result = measure(args.seconds, args.rate, args.platform)
+    print("tarnby, %.0f frames/s, logging every 10 s, %.0f s measured (%s):"
+          % (args.rate, result["seconds"], args.platform))
+    print("  CPU:    %.3f %% of one core (%.2f s of CPU time)"
+          % (result["cpu_percent"], result["cpu_seconds"]))
+    print("  memory: VmRSS %.1f MiB at start, %.1f MiB at end, %.1f MiB at most"
+          % (result["rss_start_mib"], result["rss_end_mib"], result["rss_max_mib"]))
+    print("  frames sent: %d; day-log records: %d" % (result["frames"], result["records"]))
+
+
+if __name__ == "__main__":
+    main()
