@@ -23,8 +23,10 @@ QFont designFont(const QStringList& families, double points, bool bold, bool ita
     return font;
 }
 
+// Fonts of the design first, then fonts of the same width that Linux has (Liberation has the
+// metrics of the Windows core fonts, so captions fit their design boxes).
 const QStringList serifFamilies = {QStringLiteral("Palatino Linotype"), QStringLiteral("P052"),
-                                   QStringLiteral("URW Palladio L"), QStringLiteral("DejaVu Serif"),
+                                   QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif"),
                                    QStringLiteral("serif")};
 const QStringList sansFamilies = {QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                                   QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")};
@@ -41,6 +43,7 @@ W* make(QWidget* parent, const char* name, const QString& text, int left, int to
 void KestrinLogger::buildControls() {
     setObjectName(QStringLiteral("KestrinLogger"));
     const double dpi = logicalDpiX();
+    setFont(designFont(sansFamilies, 8, false));
     setFixedSize(twipsToPixels(4560, dpi), twipsToPixels(4860, dpi));
 
     Label11 = make<QLabel>(this, "Label11", QStringLiteral("Tarnby"), 90, 0, 1305, 555);

@@ -22,7 +22,10 @@ void onTerminationSignal(int) {
 OrderlyEnd::OrderlyEnd(QObject* parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
+    // Neither end may block: the handler must return at once, and the reader drains only
+    // what is there.
     ::fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
     notifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &OrderlyEnd::onSignal);
     struct sigaction action {};
