@@ -11,16 +11,26 @@ qsizetype find(const char* data, qsizetype from, qsizetype to, char c) {
     const void* hit = std::memchr(data + from, c, static_cast<size_t>(to - from));
     return hit ? static_cast<const char*>(hit) - data : -1;
 }
+
+bool holdsBackToBack(const QByteArray& buffer, qsizetype from) {
+    const char* data = buffer.constData();
+    const qsizetype size = buffer.size();
+    for (qsizetype at = find(data, from, size, ']'); at >= 0; at = find(data, at + 1, size, ']'))
+        if (at + 1 < size && data[at + 1] == '[')
+            return true;
+    return false;
+}
 } // namespace
 
 FrameReceiver::Notification FrameReceiver::receive(QByteArrayView bytes) {
     Notification notification;
+    const qsizetype previousSize = receiveBuffer_.size();
     receiveBuffer_.append(bytes.data(), bytes.size());
 
     // Frames sent back to back cannot be told apart from a frame with a stray bracket in it:
-    // the whole buffer goes. The buffer never ends in "]" after a notification, so the pair
-    // can only come from this notification's bytes.
-    if (receiveBuffer_.contains("][")) {
+    // the whole buffer goes. The buffer never ends in "]" after a notification, so only this
+    // notification's bytes can hold the pair.
+    if (holdsBackToBack(receiveBuffer_, previousSize)) {
         receiveBuffer_.clear();
         return notification;
     }
