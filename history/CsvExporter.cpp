@@ -1,0 +1,94 @@
+#include "history/CsvExporter.h"
+
+#include "history/DayLogLoader.h"
+#include "history/HistoryFiles.h"
+#include "history/PictureBytes.h"
+
+#include <QDir>
+
+namespace tarnby {
+
+namespace {
+bool isPlainNamePart(const QString& text) {
+    if (text.contains(QStringLiteral("..")))
+        return false;
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+        if (QStringView(u"/\\:*?\"<>|").contains(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CsvExporter::Name CsvExporter::fileName(const QString& dayLogName, const TimeBoxes& boxes) {
+    for (const QString* box : {&boxes.Time1h, &boxes.Time1m, &boxes.Time2h, &boxes.Time2m}) {
+        if (!isPlainNamePart(*box))
+            return {{},
+                    QStringLiteral("The time box text \"%1\" cannot be part of a file name. A file "
+                                   "name part cannot hold \"..\", / or \\, the characters "
+                                   ": * ? \" < > | or control characters. Nothing was exported.")
+                        .arg(*box)};
+    }
+    const qsizetype dot = dayLogName.indexOf(u'.');
+    const QString base = dot < 0 ? QString() : dayLogName.first(dot + 1);
+    return {base + u'_' + boxes.Time1h + boxes.Time1m + u'_' + boxes.Time2h + boxes.Time2m +
+                QStringLiteral(".csv"),
+            {}};
+}
+
+QByteArray CsvExporter::csvText(const HistoryState& state) {
+    QByteArray out;
+    const int records = state.loadedRecords();
+    out.reserve(40 + records * 48);
+    out += "TIME,VOLTS,AMPS,WATTS,RPM,SPEED\r\n";
+    for (int k = 1; k <= records; ++k) {
+        const auto slot = static_cast<size_t>(k);
+        appendTimeOfDay(out, state.RecTime[slot]);
+        out += ',';
+        appendHashPicture(out, state.RecVolts[slot], 2); // "##.00"
+        out += ',';
+        appendHashPicture(out, state.RecAmps[slot], 2); // "###.00"
+        out += ',';
+        appendHashPicture(out, state.RecWatts[slot], 2); // "####.00"
+        out += ',';
+        appendHashPicture(out, state.RecRPM[slot], 0); // "####"
+        out += ',';
+        appendHashPicture(out, state.RecSpeed[slot], 1); // "###.0"
+        out += "\r\n";
+    }
+    return out;
+}
+
+CsvExporter::Outcome CsvExporter::exportRecords(const AppPaths& paths, const QString& dayLogName,
+                                                const TimeBoxes& boxes, const HistoryState& state) {
+    if (dayLogName.isEmpty())
+        return {false, chooseDayLogMessage()};
+    const Name name = fileName(dayLogName, boxes);
+    if (!name.ok())
+        return {false, name.refusal};
+
+    const QString dayLogPath = paths.inLogs(dayLogName);
+    const FileOutcome appended = appendEmptyLine(dayLogPath);
+
+    const QString csvPath = paths.inLogs(name.fileName);
+    const bool noRecords = state.RecordCount <= 0;
+    const FileOutcome written =
+        writeWholeFile(csvPath, noRecords ? QByteArray("\r\n") : csvText(state));
+    if (!written.ok)
+        return {false, QStringLiteral("The CSV file %1 could not be written (%2). Nothing was "
+                                      "exported.")
+                           .arg(QDir::toNativeSeparators(csvPath), written.error)};
+    if (noRecords)
+        return {true, DayLogLoader::noDataMessage()};
+    if (!appended.ok)
+        return {true,
+                QStringLiteral("The records were exported to %1, but the day log %2 could "
+                               "not be written to (%3).")
+                    .arg(name.fileName, QDir::toNativeSeparators(dayLogPath), appended.error)};
+    return {true, QStringLiteral("Done")};
+}
+
+} // namespace tarnby

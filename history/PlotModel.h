@@ -1,0 +1,82 @@
+#pragma once
+// PlotGraph without a screen: from the history state it works out the scale ends, the vertical
+// spans, the zero lines, the line segments of each shown trace, the labels around the plot, the
+// time boxes and the watt-hours of the plotted span. The plot widget only maps the picture to
+// its pixels.
+//
+// Coordinates are those of the plot box: x counts record steps from the left edge (record
+// position p at x = p - PlotFrom; the right edge at x = PlotTo - PlotFrom); y runs from 0 at
+// the top edge down to the trace's span at the bottom edge, in the trace's own units. The top
+// of a scale lies 1/42 of the box height below the upper edge, its bottom 1/42 above the lower
+// edge; values beyond the scale run off the box.
+
+#include "history/HistoryState.h"
+
+#include <QRgb>
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace tarnby {
+
+// The traces in drawing order.
+enum class Trace { Volts, Amps, Watts, RPM, Speed };
+constexpr int TraceCount = 5;
+
+struct PlotTrace {
+    bool shown = false;
+    QRgb colour = 0;
+    double span = 2; // the box's height in the trace's units
+    // y[j] is the height of the record at position PlotFrom + j (j = 0 to steps); segment j
+    // joins (j - 1, y[j - 1]) and (j, y[j]). Empty when the trace is not shown.
+    std::vector<double> y;
+};
+
+struct ZeroLine {
+    bool drawn = false; // only when the scale runs from below 0 to above 0
+    double y = 0;       // in the trace's units, across the whole width
+    double span = 2;
+};
+
+// What the box shows: nothing (a cleared box) or the zero lines and the shown traces.
+struct PlotPicture {
+    bool drawn = false;
+    double extent = 0; // PlotTo - PlotFrom: the box's width in record steps
+    ZeroLine ampsZero, wattsZero;
+    std::array<PlotTrace, TraceCount> traces;
+};
+
+// The texts PlotGraph writes around the plot.
+struct PlotLabels {
+    QString VMax1, VMin1, AMax1, AMin1, WMax1, WMin1, RMax1, RMin1, SMax1, SMin1;
+    QString stime, ftime; // hh:mm of the first and last plotted records
+    QString Time1h, Time1m, Time2h, Time2m;
+    QString watts; // "198 Wh"; "Wh" alone when the logging interval is not a number
+};
+
+struct PlotResult {
+    PlotPicture picture;
+    std::optional<PlotLabels> labels; // empty when the box was only cleared
+};
+
+class PlotModel {
+public:
+    // One PlotGraph: leaves the scale ends, spans, SpanWattHours and PlotExtent in `state`.
+    // The box is only cleared (and no label changes) when PlotFrom is not less than PlotTo or
+    // no record is loaded.
+    static PlotResult plotGraph(HistoryState& state);
+
+    // The record for a position: the nearest whole number, a half to the even neighbour,
+    // kept to the records of the last load.
+    static int recordAt(const HistoryState& state, double position);
+    // Whole record steps from PlotFrom up to and including PlotTo. A hair of tolerance keeps a
+    // step whose end lands a rounding error beyond PlotTo (positions carry fractions after a
+    // zoom).
+    static int steps(const HistoryState& state);
+
+    static const std::vector<double>& values(const HistoryState& state, Trace trace);
+    static QRgb colour(Trace trace);
+};
+
+} // namespace tarnby

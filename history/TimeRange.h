@@ -1,0 +1,28 @@
+#pragma once
+// The four time boxes of the history window. Read as a range, each box holds one or two digits
+// (blanks around them are ignored): hours 0 to 23, minutes 0 to 59, so hour 7 and minute 5
+// give 07:05. A start that is not before the end is a valid range that holds no record.
+
+#include <QString>
+#include <optional>
+
+namespace tarnby {
+
+// The texts of Time1h, Time1m, Time2h and Time2m as they stand.
+struct TimeBoxes {
+    QString Time1h, Time1m, Time2h, Time2m;
+};
+
+struct TimeRange {
+    int from = 0; // seconds since midnight
+    int to = 0;
+};
+
+struct TimeRangeCheck {
+    std::optional<TimeRange> range;
+    QString message; // for the user, when a box does not hold a time
+};
+
+TimeRangeCheck readTimeRange(const TimeBoxes& boxes);
+
+} // namespace tarnby

@@ -1,0 +1,28 @@
+#pragma once
+// Makes a file or folder immutable for the life of the guard (chattr +i), which stops even
+// root from writing into it; tests run as root, and root ignores permission bits.
+
+#include <QProcess>
+#include <QString>
+
+namespace tarnby::test {
+
+class ImmutablePath {
+public:
+    explicit ImmutablePath(QString path) : path_(std::move(path)) {
+        ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
+    }
+    ~ImmutablePath() {
+        if (ok_)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+    }
+    ImmutablePath(const ImmutablePath&) = delete;
+    ImmutablePath& operator=(const ImmutablePath&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    QString path_;
+    bool ok_ = false;
+};
+
+} // namespace tarnby::test
