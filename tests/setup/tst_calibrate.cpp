@@ -78,6 +78,7 @@ private slots:
     void damagedSettingsStillOpen();
     void readOnlyFolderKeepsWindowOpen();
     void unsafeFactorIsRefused();
+    void lostLinkIsReported();
 };
 
 void CalibrateWindow::loadingOpensItsOwnPortAndFillsBoxes() {
@@ -172,6 +173,9 @@ void CalibrateWindow::speedKeptWhenItsDividerBecomesZero() {
     type(window, "Pulse2Divider", u"0"_s);
     port->deliver(frame("120", "500", "0", "40"));
     QCOMPARE(caption(window, "txtPulsess2"), u"40"_s);
+    QCOMPARE(caption(window, "txtWindSpeed"), u"3 MPH"_s);
+    type(window, "Pulse2Divider", QString());
+    port->deliver(frame("120", "500", "0", "50"));
     QCOMPARE(caption(window, "txtWindSpeed"), u"3 MPH"_s);
 }
 
@@ -411,6 +415,20 @@ void CalibrateWindow::unsafeFactorIsRefused() {
     QVERIFY2(b.t.prompts.messages[0].contains(u"Step 3. Set RPM"_s),
              qPrintable(b.t.prompts.messages[0]));
     QVERIFY(window.isVisible());
+    QCOMPARE(b.t.readFile(u"settings.cfg"_s), UsualSettings);
+}
+
+void CalibrateWindow::lostLinkIsReported() {
+    Bench b;
+    Calibrate window(b.t.environment(), nullptr);
+    window.show();
+    b.t.ports.last()->loseLink();
+    QCOMPARE(b.t.prompts.messages.size(), 1);
+    QVERIFY2(b.t.prompts.messages[0].contains(u"fake3"_s) &&
+                 b.t.prompts.messages[0].contains(u"fake link lost"_s),
+             qPrintable(b.t.prompts.messages[0]));
+    QVERIFY(window.isVisible());
+    click(window, "Command6");
     QCOMPARE(b.t.readFile(u"settings.cfg"_s), UsualSettings);
 }
 
