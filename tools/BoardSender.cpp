@@ -175,6 +175,9 @@ void BoardSender::writeDue() {
         const long long n =
             port_.write(pending_.constData(), std::min<long long>(due_, pending_.size()));
         if (n == PtyPort::ReaderGone) {
+            if (!writeFailing_)
+                say(QStringLiteral("write failed: %1").arg(port_.lastError()));
+            writeFailing_ = true;
             readerLost();
             return;
         }
@@ -182,6 +185,7 @@ void BoardSender::writeDue() {
             retryTimer_.start();
             return;
         }
+        writeFailing_ = false;
         pending_.remove(0, n);
         due_ -= n;
         written_ += n;

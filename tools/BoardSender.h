@@ -65,6 +65,7 @@ private:
     long long ticks_ = 0;
     bool readerWasPresent_ = false;
     bool finishedSent_ = false;
+    bool writeFailing_ = false; // reported once per run of failed writes
 
     QByteArray pending_;        // queued bytes not yet written
     long long due_ = 0;         // bytes at the head of pending_ whose time has come

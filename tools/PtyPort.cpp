@@ -142,6 +142,7 @@ long long PtyPort::write(const char* data, long long length) {
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return 0;
+        lastError_ = QString::fromLocal8Bit(std::strerror(errno));
         return ReaderGone;
     }
 }

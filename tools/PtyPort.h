@@ -37,6 +37,8 @@ public:
     // Writes without blocking: the number of bytes taken (0 when the terminal's buffer is
     // full), or ReaderGone.
     long long write(const char* data, long long length);
+    // The system's text for the last failed write.
+    QString lastError() const { return lastError_; }
 
 private:
     PtyPort(int master, QString deviceName, QString linkPath);
@@ -45,6 +47,7 @@ private:
     int master_;
     QString deviceName_;
     QString linkPath_;
+    QString lastError_;
 };
 
 } // namespace tarnby::board
