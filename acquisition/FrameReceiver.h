@@ -5,12 +5,16 @@
 // Rules (per notification):
 // - The bytes are appended to ReceiveBuffer; nothing that arrived is dropped.
 // - If the buffer then holds "][" anywhere it is emptied (two frames sent back to back are
-//   both discarded: the board must separate frames).
+//   both discarded: the board must separate frames). Since every "]" is consumed before the
+//   next notification, the pair can only arrive within one notification's bytes.
 // - Every complete frame in the buffer is cut, in order: a "]" that stands before any "["
 //   discards the text up to and including it (and never re-counts the previous frame); text
 //   before a "[" is ignored; the text after a cut frame's "]" stays for the next frame.
-// - The buffer never grows beyond MaxBufferBytes: noise that never holds both brackets keeps
-//   only its most recent bytes.
+// - The buffer never grows beyond MaxBufferBytes between notifications: noise that never holds
+//   both brackets keeps only its most recent bytes (a frame is under a hundred bytes).
+// - CutFrame::previousFrameText is what the status line shows for that frame; the caller then
+//   evaluates frameText (extractFrameValues, computeReadings) and, when that fails, shows the
+//   corrupt-data text instead. Only that frame is lost: the bytes after it are already kept.
 
 #include <QByteArray>
 #include <QByteArrayView>
