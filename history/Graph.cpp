@@ -2,6 +2,7 @@
 
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
+#include "history/FolderReveal.h"
 #include "history/HistoryFiles.h"
 #include "history/HistorySettings.h"
 #include "history/PlotModel.h"
@@ -159,6 +160,7 @@ QLayout* Graph::buildLeftColumn() {
         Dir1->hideColumn(c);
     Dir1->header()->hide();
     Dir1->setMinimumWidth(220);
+    folderReveal_ = new FolderReveal(*Dir1, *dirModel_, this);
     column->addWidget(Dir1, 1);
 
     fileModel_ = new QFileSystemModel(this);
@@ -240,9 +242,9 @@ void Graph::loadStep() {
     // The logs folder, named with the separator of the platform's paths.
     const QString logs = env_.paths.logsFolder();
     if (QFileInfo(logs).isDir()) {
-        showFolder(logs);
+        folderReveal_->show(logs);
     } else {
-        showFolder(env_.paths.folder());
+        folderReveal_->show(env_.paths.folder());
         message(QStringLiteral("The logs folder %1 does not exist, so there are no day logs to "
                                "show. Day logs are written there while logging is on.")
                     .arg(QDir::toNativeSeparators(logs)));
@@ -259,14 +261,6 @@ void Graph::loadStep() {
         box->setChecked(true);
     state_.ScaledAxes = state_.ShowVolts = state_.ShowAmps = state_.ShowWatts = state_.ShowRPM =
         state_.ShowWS = true;
-}
-
-void Graph::showFolder(const QString& folder) {
-    const QModelIndex index = dirModel_->index(folder);
-    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-        Dir1->expand(parent);
-    Dir1->setCurrentIndex(index); // the Dir1 change lists the folder in File1
-    Dir1->scrollTo(index);
 }
 
 void Graph::dir1Change(const QModelIndex& current) {

@@ -28,6 +28,7 @@ class QTreeView;
 
 namespace tarnby {
 
+class FolderReveal;
 class PlotWidget;
 struct PlotLabels;
 
@@ -42,7 +43,6 @@ private:
     QLayout* buildLeftColumn();
     QLayout* buildPlotColumn();
     void loadStep();
-    void showFolder(const QString& folder);
 
     // Event handlers.
     void dir1Change(const QModelIndex& current);
@@ -65,6 +65,7 @@ private:
     PlotCursor cursor_;
     QFileSystemModel* dirModel_ = nullptr;
     QFileSystemModel* fileModel_ = nullptr;
+    FolderReveal* folderReveal_ = nullptr;
 
     // Controls, by their design names.
     QLabel *Label15 = nullptr, *Label1 = nullptr, *text1 = nullptr, *Label2 = nullptr,

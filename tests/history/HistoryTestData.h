@@ -52,11 +52,12 @@ inline std::vector<DayRecord> generatedDay(int count, int first = 1, int last = 
         DayRecord r;
         r.minute = first + static_cast<int>(static_cast<long long>(i) * (last - first + 1) / count);
         const double h = r.minute / 60.0; // hour of day
-        gust = 0.97 * gust + 0.9 * noise();
+        // Slow gusts and a little turbulence left over from averaging over the interval.
+        gust = 0.995 * gust + 0.3 * noise();
         const double wind = 9.5 + 5.5 * std::sin(2 * Pi * (h - 9) / 24) + 3 * std::sin(h * 1.7) +
-                            2 * std::sin(h * 5.3 + 1) + gust;
+                            2 * std::sin(h * 5.3 + 1) + gust + 0.6 * noise();
         r.speed = std::max(0.0, wind);
-        r.rpm = r.speed < 7 ? 0 : std::min(460.0, (r.speed - 7) * 32 + 8 * noise());
+        r.rpm = r.speed < 7 ? 0 : std::min(460.0, (r.speed - 7) * 32 + 4 * noise());
         r.rpm = std::max(0.0, r.rpm);
         const double generated = std::max(0.0, (r.rpm - 40) / 22);
         const double load =
