@@ -2,6 +2,7 @@
 // the time boxes that feed it and the day-log file work around it.
 
 #include "common/NumberText.h"
+#include "config/TaggedValue.h"
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
 #include "history/HistoryFiles.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <random>
 
 using namespace tarnby;
 using namespace tarnby::test;
@@ -45,6 +47,7 @@ private slots:
     void fieldsOfOneLine_data();
     void fieldsOfOneLine();
     void lfOnlyFileIsOneLine();
+    void fieldsFollowTheTaggedValueRule();
     void staleSlotsAboveTheLastLoadNeverShow();
     void timeBoxes_data();
     void timeBoxes();
@@ -190,6 +193,35 @@ void HistoryLoader::lfOnlyFileIsOneLine() {
     QCOMPARE(s.RecordCount, 1);
     QCOMPARE(s.RecTime[1], 10 * 3600);
     QCOMPARE(s.RecVolts[1], 11.0);
+}
+
+void HistoryLoader::fieldsFollowTheTaggedValueRule() {
+    // Lines built from tag fragments in random order, with stray and repeated tags: each field
+    // must hold what the shared tagged value rule takes from the line.
+    const char* fragments[] = {"<V>",  "</V>", "<I>",  "</I>", "<W>", "</W>", "<R>", "</R>", "<S>",
+                               "</S>", "<M>",  "</M>", "<",    ">",   "/",    "</",  "<<",   "12.5",
+                               "-3",   ".5",   "600",  "7",    "x",   " ",    "<T>", "</T>"};
+    std::mt19937 random(99);
+    std::uniform_int_distribution<int> pick(0, int(std::size(fragments)) - 1);
+    std::uniform_int_distribution<int> length(0, 14);
+    for (int n = 0; n < 3000; ++n) {
+        QString line = QStringLiteral("<T>12:00</T>");
+        for (int i = length(random); i > 0; --i)
+            line += QLatin1StringView(fragments[pick(random)]);
+        const auto expected = [&line](const char* tag) {
+            const TaggedValue field = findTaggedValue(line, QLatin1StringView(tag));
+            return field.found() ? readNumber(field.value).value_or(0) : 0.0;
+        };
+        HistoryState s;
+        QCOMPARE(DayLogLoader::load(line, WholeDayFrom, WholeDayTo, s), LoadOutcome::Loaded);
+        const double rpm = expected("R");
+        const QList<double> want{expected("V"), expected("I"), expected("W"), rpm > 500 ? 0 : rpm,
+                                 expected("S")};
+        const QList<double> got{s.RecVolts[1], s.RecAmps[1], s.RecWatts[1], s.RecRPM[1],
+                                s.RecSpeed[1]};
+        if (got != want)
+            QFAIL(qPrintable(line));
+    }
 }
 
 void HistoryLoader::staleSlotsAboveTheLastLoadNeverShow() {
