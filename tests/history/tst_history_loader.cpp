@@ -124,8 +124,10 @@ void HistoryLoader::recordLimit() {
     if (outcome == int(LoadOutcome::TooMany)) {
         QCOMPARE(s.PlotFrom, 2.0);
         QCOMPARE(s.PlotTo, 3.0);
-        QVERIFY(DayLogLoader::tooManyRecordsMessage().endsWith(
-            QStringLiteral("you wont have this problem in the future. ")));
+        QCOMPARE(DayLogLoader::tooManyRecordsMessage(),
+                 QStringLiteral("Over 10,000 records, too many to display. Please use a smaller "
+                                "time range. If you set you logging interval to 10 seconds or "
+                                "more, you wont have this problem in the future. "));
     } else {
         QCOMPARE(s.PlotTo, 9999.0);
     }
