@@ -265,6 +265,15 @@ class Tarnby:
                     return int(line.split()[1])
         return 0
 
+    def bytes_read(self):
+        """Bytes the program has read through read() and similar calls so far (rchar): the
+        serial line, plus the files and event wake-ups of the program itself."""
+        with open("/proc/%d/io" % self.pid) as f:
+            for line in f:
+                if line.startswith("rchar:"):
+                    return int(line.split()[1])
+        return 0
+
     def stop(self, sig=signal.SIGTERM, timeout=15):
         if self.process.poll() is None:
             self.process.send_signal(sig)
