@@ -23,11 +23,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: %s <file.png>\n", argv[0]);
         return 2;
     }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnby"));
     // A quiet folder for the application folder, so the folder tree shows little else.
     if (QFileInfo(QStringLiteral("/var/tmp")).isDir())
         qputenv("TMPDIR", "/var/tmp");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tarnby"));
 
     test::TestEnvironment env;
     env.writeProgCfg(QStringLiteral("1"), QStringLiteral("30"));
