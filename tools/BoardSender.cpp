@@ -1,6 +1,5 @@
 #include "tools/BoardSender.h"
 
-#include <QTextStream>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -13,8 +12,13 @@ namespace {
 // board stops making frames until the reader catches up.
 constexpr qsizetype kBacklogLimit = 8192;
 
+// One line on standard output per event, stamped with the seconds since the board started.
 void say(const QString& text) {
-    std::fprintf(stdout, "tarnby-board: %s\n", text.toLocal8Bit().constData());
+    static QElapsedTimer sinceStart;
+    if (!sinceStart.isValid())
+        sinceStart.start();
+    std::fprintf(stdout, "tarnby-board: [%.1f s] %s\n", sinceStart.elapsed() / 1000.0,
+                 text.toLocal8Bit().constData());
     std::fflush(stdout);
 }
 
@@ -68,7 +72,7 @@ void BoardSender::onTick() {
     const bool present = port_.readerPresent();
     if (!present) {
         if (readerWasPresent_) {
-            say(QStringLiteral("reader gone"));
+            say(QStringLiteral("reader gone after %1 frames").arg(stats_.frames));
             readerLost();
         }
         readerWasPresent_ = false;
