@@ -288,7 +288,7 @@ void KestrinLogger::onDataArrived() {
     const FrameReceiver::Notification notification = receiver_.receive(MSComm1->readAll());
     if (notification.reachedCut) {
         Timer2.start();
-        setLamp(BlinkData, QStringLiteral("#FF0000"));
+        BlinkData->setColour(Qt::red);
     }
     bool accepted = false;
     for (const CutFrame& frame : notification.frames) {
@@ -332,7 +332,7 @@ void KestrinLogger::tryReconnect() {
 
 void KestrinLogger::onLoggingTick() {
     Timer2.start();
-    setLamp(BlinkLog, QStringLiteral("#FF0000"));
+    BlinkLog->setColour(Qt::red);
     const DayLogWriter::Outcome outcome = dayLog_.writeRecord(env_.clock.now(), sums_, readings_);
     if (outcome.append.ok)
         releaseWriteFault();
@@ -341,8 +341,8 @@ void KestrinLogger::onLoggingTick() {
 }
 
 void KestrinLogger::onBlinkOff() {
-    setLamp(BlinkData, QString());
-    setLamp(BlinkLog, QString());
+    BlinkData->setColour(QColor());
+    BlinkLog->setColour(QColor());
     Timer2.stop();
 }
 

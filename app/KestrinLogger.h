@@ -9,6 +9,7 @@
 #include "acquisition/LiveReadings.h"
 #include "acquisition/ReadingDisplay.h"
 #include "acquisition/WattHourStore.h"
+#include "app/Lamp.h"
 #include "app/StatusLine.h"
 #include "config/CalibrationSettings.h"
 #include "history/HistoryState.h"
@@ -54,11 +55,11 @@ public:
     QLabel* txtMode = nullptr;
     QLabel* Label1 = nullptr;
     QTreeWidget* ListView1 = nullptr;
-    QPushButton* BlinkData = nullptr;
+    Lamp* BlinkData = nullptr;
     QLabel* Label14 = nullptr;
     QPushButton* StartLogging = nullptr;
     QPushButton* StopLogging = nullptr;
-    QPushButton* BlinkLog = nullptr;
+    Lamp* BlinkLog = nullptr;
     QLabel* Label9 = nullptr;
     QLineEdit* delay = nullptr;
     QLabel* Label10 = nullptr;
@@ -99,7 +100,6 @@ private:
     void showStatus(const QString& text);
     void holdWriteFault(const QString& text);
     void releaseWriteFault();
-    void setLamp(QPushButton* lamp, const QString& colour);
     void setLoggingControls(bool on);
 
     Environment env_;

@@ -50,7 +50,9 @@ void KestrinLogger::buildControls() {
     Label11->setFont(designFont(serifFamilies, 18, true, true));
     txtMode = make<QLabel>(this, "txtMode", QString(), 2205, 0, 1410, 375);
     txtMode->setFont(designFont(sansFamilies, 13.5, true));
-    txtMode->setStyleSheet(QStringLiteral("color: #FF0000;"));
+    QPalette red = txtMode->palette();
+    red.setColor(QPalette::WindowText, QColor(0xFF, 0, 0));
+    txtMode->setPalette(red);
     Label1 = make<QLabel>(this, "Label1", QStringLiteral("battery logger"), 1845, 360, 1815, 195);
     Label1->setFont(designFont({QStringLiteral("Small Fonts"), QStringLiteral("DejaVu Sans")}, 6.75, true));
 
@@ -69,13 +71,13 @@ void KestrinLogger::buildControls() {
     ListView1->setColumnWidth(1, twipsToPixels(1500, dpi));
     ListView1->setColumnWidth(2, twipsToPixels(2600, dpi));
 
-    BlinkData = make<QPushButton>(this, "BlinkData", QString(), 4320, 600, 150, 150);
+    BlinkData = make<Lamp>(this, "BlinkData", QString(), 4320, 600, 150, 150);
     BlinkData->setAccessibleName(QStringLiteral("Data lamp"));
     Label14 = make<QLabel>(this, "Label14", QStringLiteral("Logging"), 90, 3390, 1230, 285);
     Label14->setFont(designFont(sansFamilies, 9.75, true));
     StartLogging = make<QPushButton>(this, "StartLogging", QStringLiteral("Start"), 2820, 3390, 675, 315);
     StopLogging = make<QPushButton>(this, "StopLogging", QStringLiteral("Stop"), 3540, 3390, 675, 315);
-    BlinkLog = make<QPushButton>(this, "BlinkLog", QString(), 4305, 3390, 150, 150);
+    BlinkLog = make<Lamp>(this, "BlinkLog", QString(), 4305, 3390, 150, 150);
     BlinkLog->setAccessibleName(QStringLiteral("Log lamp"));
     Label9 = make<QLabel>(this, "Label9", QStringLiteral("Interval"), 480, 3795, 555, 255);
     delay = make<QLineEdit>(this, "delay", QStringLiteral("60"), 1110, 3705, 495, 315);
@@ -87,12 +89,11 @@ void KestrinLogger::buildControls() {
     Exit = make<QPushButton>(this, "Exit", QStringLiteral("Exit"), 3540, 4170, 975, 300);
     Label2 = make<QLabel>(this, "Label2", QString(), 120, 4560, 4335, 255);
 
-    for (QPushButton* lamp : {BlinkData, BlinkLog}) {
+    for (Lamp* lamp : {BlinkData, BlinkLog}) {
         lamp->setFlat(true);
         lamp->setFocusPolicy(Qt::TabFocus);
     }
-    setLamp(BlinkData, QStringLiteral("#FFFFFF"));
-    setLamp(BlinkLog, QString());
+    BlinkData->setColour(Qt::white); // white until the first blink-off
 
     // Decorative lines framing the groups.
     struct LineSpec {
@@ -113,14 +114,6 @@ void KestrinLogger::buildControls() {
     QWidget* order[] = {StartLogging, StopLogging, delay, Exit, CalibrateButton, ShowLogs, BlinkData, BlinkLog, Setup, ListView1};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
-}
-
-void KestrinLogger::setLamp(QPushButton* lamp, const QString& colour) {
-    // An empty colour is the system's button face.
-    const QString background = colour.isEmpty() ? QStringLiteral("palette(button)") : colour;
-    lamp->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; border: 1px solid palette(mid); }")
-                            .arg(background));
-    lamp->setProperty("lampColour", colour);
 }
 
 } // namespace tarnby

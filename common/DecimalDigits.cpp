@@ -1,5 +1,6 @@
 #include "common/DecimalDigits.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +13,16 @@ DecimalDigits DecimalDigits::fromDouble(double value) {
         return d;
     d.negative = value < 0;
     const double magnitude = std::fabs(value);
+    // The shortest round-trip text (std::to_chars picks the nearest of the shortest); a double
+    // that needs more than 15 significant digits is read at 15, as a person would.
     char buf[40];
-    for (int precision = 1; precision <= 15; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*e", precision - 1, magnitude);
-        if (std::strtod(buf, nullptr) == magnitude || precision == 15)
-            break;
-    }
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific);
+    *end = '\0';
+    int significant = 0;
+    for (const char* c = buf; *c && *c != 'e'; ++c)
+        significant += (*c >= '0' && *c <= '9');
+    if (ec != std::errc() || significant > 15)
+        std::snprintf(buf, sizeof buf, "%.14e", magnitude);
     // buf is "d.ddde[+-]xx"
     std::string mantissa;
     const char* p = buf;

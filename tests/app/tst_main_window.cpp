@@ -236,7 +236,7 @@ void MainWindow::frameUpdatesListAndCaption() {
     QCOMPARE(w.windowTitle(), u"Tarnby  12.57V 3.2A"_s);
     QCOMPARE(column(w.ListView1, 1),
              (QStringList{u"12.57"_s, u"3.2"_s, u"40.2"_s, u"0.0"_s, u"120"_s, u"6"_s}));
-    QCOMPARE(w.BlinkData->property("lampColour").toString(), u"#FF0000"_s);
+    QCOMPARE(w.BlinkData->colour(), QColor(Qt::red));
     QCOMPARE(w.statusText(), QString()); // the frame before the first one
     port->deliver("[<V>120</V><I>500</I>]\r\n");
     QCOMPARE(w.statusText(), u"[<V>125.7</V><I>532</I><R>2</R><M>0</M><S>11</S>]"_s);
@@ -273,7 +273,7 @@ void MainWindow::startStopStartAveragesOnlyTheLatestFrames() {
     fire(w.loggingTimer());
     QCOMPARE(t.readFile(u"logs/P_2026_12_06.txt"_s),
              QByteArray("<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
-    QCOMPARE(w.BlinkLog->property("lampColour").toString(), u"#FF0000"_s);
+    QCOMPARE(w.BlinkLog->colour(), QColor(Qt::red));
 }
 
 void MainWindow::startButtonRefusesBadInterval() {
