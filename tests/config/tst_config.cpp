@@ -5,10 +5,10 @@
 #include "config/ConfigFile.h"
 #include "config/ProgSettings.h"
 #include "config/TaggedValue.h"
+#include "tests/support/ImmutablePath.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,10 +35,6 @@ ProgSettings sampleProg() {
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool setImmutable(const QString& path, bool on) {
-    return QProcess::execute(u"chattr"_s, {on ? u"+i"_s : u"-i"_s, path}) == 0;
 }
 } // namespace
 
@@ -180,12 +176,13 @@ void ConfigFiles::failedWriteKeepsOldFile() {
     const QString path = dir.filePath(u"prog.cfg"_s);
     QVERIFY(writeProgCfg(path, sampleProg()).ok);
     const QByteArray before = readAll(path);
-    if (!setImmutable(dir.path(), true))
+    test::ImmutablePath readOnly(dir.path());
+    if (!readOnly.ok())
         QSKIP("chattr +i is not available here");
     ProgSettings changed = sampleProg();
     changed.Port = u"7"_s;
     const WriteOutcome outcome = writeProgCfg(path, changed);
-    setImmutable(dir.path(), false);
+    readOnly.release();
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());
     QCOMPARE(readAll(path), before);

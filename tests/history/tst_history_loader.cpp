@@ -10,7 +10,7 @@
 #include "history/PlotModel.h"
 #include "history/TimeRange.h"
 #include "tests/history/HistoryTestData.h"
-#include "tests/history/ImmutablePath.h"
+#include "tests/support/ImmutablePath.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "history/HistoryFiles.h"
 #include "history/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
-#include "tests/history/ImmutablePath.h"
+#include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // loading, the raw and scaled captions, Zero, Save, the ways of leaving, and the port.
 
 #include "setup/Calibrate.h"
-#include "tests/setup/ImmutableFolder.h"
+#include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QLabel>
@@ -390,8 +390,8 @@ void CalibrateWindow::readOnlyFolderKeepsWindowOpen() {
     Calibrate window(b.t.environment(), nullptr);
     window.show();
     type(window, "BatteryVolts", u"11"_s);
-    ImmutableFolder readOnly(b.t.folder());
-    if (!readOnly.active())
+    ImmutablePath readOnly(b.t.folder());
+    if (!readOnly.ok())
         QSKIP("chattr +i is not available here");
     click(window, "Command1");
     readOnly.release();

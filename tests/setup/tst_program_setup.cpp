@@ -2,7 +2,7 @@
 // leaving without saving, the keyboard and a folder that cannot be written.
 
 #include "setup/ProgramSetup.h"
-#include "tests/setup/ImmutableFolder.h"
+#include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -244,8 +244,8 @@ void ProgramSetupWindow::readOnlyFolderKeepsWindowOpen() {
     ProgramSetup window(t.environment(), nullptr);
     window.show();
     control<QLineEdit>(window, "PortNumber")->setText(u"4"_s);
-    ImmutableFolder readOnly(t.folder());
-    if (!readOnly.active())
+    ImmutablePath readOnly(t.folder());
+    if (!readOnly.ok())
         QSKIP("chattr +i is not available here");
     click(window, "Command1");
     click(window, "Command2");

@@ -12,13 +12,16 @@ public:
     explicit ImmutablePath(QString path) : path_(std::move(path)) {
         ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
     }
-    ~ImmutablePath() {
-        if (ok_)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
-    }
+    ~ImmutablePath() { release(); }
     ImmutablePath(const ImmutablePath&) = delete;
     ImmutablePath& operator=(const ImmutablePath&) = delete;
+    // False when chattr is not available or the file system does not support it.
     bool ok() const { return ok_; }
+    void release() {
+        if (ok_)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+        ok_ = false;
+    }
 
 private:
     QString path_;
