@@ -92,11 +92,11 @@ def status_line(pid):
 
 
 def message_boxes(pid):
-    """The texts of the labels of every dialog the program shows (message boxes are dialogs
-    titled "Tarnby")."""
+    """The texts of the labels of every message box the program shows (a message box is an
+    "alert" to the accessibility bus; the setup windows are "dialog"s)."""
     boxes = []
     for window in windows(pid):
-        if window["role"] in ("dialog", "alert"):
+        if window["role"] == "alert":
             boxes.append([name for role, name in window["controls"] if role == "label" and name])
     return boxes
 
@@ -114,4 +114,29 @@ def wait_for_status(pid, predicate, timeout, what):
         if time.monotonic() >= deadline:
             raise AssertionError("timed out after %.0f s waiting for the status line to show %s; "
                                  "it showed %r" % (timeout, what, seen[-5:]))
+        time.sleep(0.3)
+
+
+def press(pid, button, role=None):
+    """Clicks the program's first push button of that name (in a window of that role only,
+    when given), as a user would; True when there was one."""
+    command = [SYSTEM_PYTHON, os.path.join(HERE, "read_windows.py"), str(pid), "--press", button]
+    if role:
+        command += ["--in", role]
+    try:
+        result = subprocess.run(command, capture_output=True, text=True, timeout=20, check=False)
+    except subprocess.TimeoutExpired:
+        return False
+    return result.returncode == 0
+
+
+def wait_for_message_box(pid, timeout, what):
+    """Waits until a message box is shown; returns the texts of its labels."""
+    deadline = time.monotonic() + timeout
+    while True:
+        boxes = message_boxes(pid)
+        if boxes:
+            return boxes[0]
+        if time.monotonic() >= deadline:
+            raise AssertionError("timed out after %.0f s waiting for %s" % (timeout, what))
         time.sleep(0.3)

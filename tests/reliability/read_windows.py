@@ -3,8 +3,9 @@ process given by its id, each top-level window with its role, name and the (role
 every control inside it in depth-first order. A label's name is its text.
 
 Run with the system's Python 3 (python3-pyatspi), inside the same D-Bus session as the program:
-    /usr/bin/python3 read_windows.py <pid>
-Prints [] when the program is not (yet) on the bus.
+    /usr/bin/python3 read_windows.py <pid> [--press <button> [--in <window role>]]
+Prints [] when the program is not (yet) on the bus. With --press, first clicks the first push
+button of that name (in a window of that role only, with --in) and exits 3 when there is none.
 """
 
 import json
@@ -24,9 +25,30 @@ def controls(accessible, found, depth=0):
         controls(child, found, depth + 1)
 
 
+def press(app, button, role):
+    for w in range(app.childCount):
+        window = app.getChildAtIndex(w)
+        if window is None or (role and window.getRoleName() != role):
+            continue
+        stack = [window]
+        while stack:
+            item = stack.pop()
+            for i in range(item.childCount):
+                child = item.getChildAtIndex(i)
+                if child is None:
+                    continue
+                if child.getRoleName() == "push button" and child.name == button:
+                    child.queryAction().doAction(0)
+                    return True
+                stack.append(child)
+    return False
+
+
 def main():
     pid = int(sys.argv[1])
+    options = dict(zip(sys.argv[2::2], sys.argv[3::2]))
     windows = []
+    pressed = False
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
@@ -37,6 +59,10 @@ def main():
                 continue
         except Exception:  # an application that went away meanwhile
             continue
+        if "--press" in options and not pressed:
+            pressed = press(app, options["--press"], options.get("--in"))
+            if not pressed:
+                sys.exit(3)
         for w in range(app.childCount):
             window = app.getChildAtIndex(w)
             if window is None:
@@ -45,6 +71,8 @@ def main():
             controls(window, found)
             windows.append({"role": window.getRoleName(), "name": window.name or "",
                             "controls": found})
+    if "--press" in options and not pressed:
+        sys.exit(3)
     json.dump(windows, sys.stdout)
 
 

@@ -63,6 +63,7 @@ class LogWriteFaultsTest(EndToEndCase):
             status = wait_for_status(tarnby.pid, lambda t: name in t, TICK + 10,
                                      "the day log that cannot be written")
             self.assertIn("Cannot write", status)
+            self.assertIn("no permission", status)
             self.assertTrue(tarnby.alive(), "tarnby ended on a read-only logs folder")
             self.assertEqual(app.read(app.day_log(self.day)), before_fault)
         finally:
