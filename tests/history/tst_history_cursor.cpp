@@ -34,7 +34,7 @@ struct Drag {
     explicit Drag(HistoryState& s) : state(s), cursor(s) {}
     HistoryState& state;
     PlotCursor cursor;
-    QString time2h, time2m;
+    QString endBoxes; // Time2h:Time2m of the last zoom
     int plots = 0;
 
     PlotCursor::Press press(double x) {
@@ -44,8 +44,7 @@ struct Drag {
     bool release(double x) {
         cursor.move(x);
         return cursor.release(x, [this](const QString& h, const QString& m) {
-            time2h = h;
-            time2m = m;
+            endBoxes = h + u':' + m;
             QCOMPARE(state.ReplotBusy, 1);
             PlotModel::plotGraph(state);
             cursor.clearDragBars();
@@ -62,26 +61,28 @@ private slots:
     void readout();
     void readoutTexts();
     void nothingBeforeTwoRecordsOrADrawing();
-    void dragZoomsIntoTheDraggedStretch();
-    void zoomsNest();
-    void releaseAtOrLeftOfThePressDoesNotZoom_data();
-    void releaseAtOrLeftOfThePressDoesNotZoom();
-    void releasePastTheRightEdgeStopsAtTheLastRecord_data();
-    void releasePastTheRightEdgeStopsAtTheLastRecord();
-    void readoutStopsOutsideTheLoadedRecords();
+    void dragZoomsAndZoomsNest();
+    void release_data();
+    void release();
     void dragBarsGrowAndStayUntilTheReplot();
 };
 
 void HistoryCursor::readout_data() {
     QTest::addColumn<double>("plotFrom");
     QTest::addColumn<double>("x");
-    QTest::addColumn<int>("timeRecord");
-    QTest::addColumn<int>("valueRecord");
+    QTest::addColumn<int>("timeRecord");  // 0: no time written
+    QTest::addColumn<int>("valueRecord"); // 0: no values written
     QTest::newRow("full day x 249.6") << 1.0 << 249.6 << 250 << 250;
     QTest::newRow("fractional start 500.7, x 10.2") << 500.7 << 10.2 << 510 << 511;
     QTest::newRow("left edge") << 1.0 << 0.0 << 1 << 1;
     QTest::newRow("half goes to even") << 100.5 << 3.0 << 103 << 104;       // 103.5 -> 104
     QTest::newRow("half goes to even, down") << 100.5 << 2.0 << 102 << 102; // 102.5 -> 102
+    // Past the right edge (the captured mouse during a drag) or left of it: no stale slot 1001,
+    // no slot 0.
+    QTest::newRow("past the right edge") << 1.0 << 1000.2 << 0 << 0;
+    QTest::newRow("left of the plot") << 1.0 << -1.5 << 0 << 0;
+    // The time of record floor(1000.6), the values of record round(1000.6) = 1001: not shown.
+    QTest::newRow("values beyond the last record") << 990.6 << 10.0 << 1000 << 0;
 }
 
 void HistoryCursor::readout() {
@@ -89,15 +90,19 @@ void HistoryCursor::readout() {
     QFETCH(double, x);
     QFETCH(int, timeRecord);
     QFETCH(int, valueRecord);
-    HistoryState s = plottedDay(2000);
+    HistoryState s = plottedDay(1000);
+    s.RecTime[1001] = 23 * 3600; // a stale slot of an earlier load
+    s.RecWatts[1001] = 99;
     s.PlotFrom = plotFrom;
-    s.PlotTo = plotFrom + 999;
     PlotModel::plotGraph(s);
     PlotCursor cursor(s);
     const PlotCursor::Readout r = cursor.move(x);
-    QVERIFY(r.timeWritten && r.valuesWritten);
-    QCOMPARE(r.vt, timeOf(timeRecord));
-    QCOMPARE(r.wv, QString::number(valueRecord) + QStringLiteral(" W"));
+    QCOMPARE(r.timeWritten, timeRecord > 0);
+    QCOMPARE(r.valuesWritten, valueRecord > 0);
+    if (timeRecord)
+        QCOMPARE(r.vt, timeOf(timeRecord));
+    if (valueRecord)
+        QCOMPARE(r.wv, QString::number(valueRecord) + QStringLiteral(" W"));
     QVERIFY(!r.barDrawn);
 }
 
@@ -110,12 +115,8 @@ void HistoryCursor::readoutTexts() {
     s.RecSpeed[3] = 5.3;
     PlotCursor cursor(s);
     const PlotCursor::Readout r = cursor.move(2.0);
-    QCOMPARE(r.vt, QStringLiteral("00:03"));
-    QCOMPARE(r.vv, QStringLiteral("12.5 V"));
-    QCOMPARE(r.av, QStringLiteral("0 A"));
-    QCOMPARE(r.wv, QStringLiteral("2.68 W"));
-    QCOMPARE(r.rv, QStringLiteral("12.34 RPM"));
-    QCOMPARE(r.sv, QStringLiteral("5.3 MPH"));
+    QCOMPARE((QStringList{r.vt, r.vv, r.av, r.wv, r.rv, r.sv}),
+             (QStringList{"00:03", "12.5 V", "0 A", "2.68 W", "12.34 RPM", "5.3 MPH"}));
 }
 
 void HistoryCursor::nothingBeforeTwoRecordsOrADrawing() {
@@ -134,11 +135,10 @@ void HistoryCursor::nothingBeforeTwoRecordsOrADrawing() {
     HistoryState s = plottedDay(10);
     s.PlotFrom = s.PlotTo = 0;
     PlotModel::plotGraph(s);
-    PlotCursor cursor(s);
-    QVERIFY(!cursor.move(3).timeWritten);
+    QVERIFY(!PlotCursor(s).move(3).timeWritten);
 }
 
-void HistoryCursor::dragZoomsIntoTheDraggedStretch() {
+void HistoryCursor::dragZoomsAndZoomsNest() {
     HistoryState s = plottedDay(1000);
     Drag drag(s);
     const PlotCursor::Press press = drag.press(99.3);
@@ -147,18 +147,10 @@ void HistoryCursor::dragZoomsIntoTheDraggedStretch() {
     QVERIFY(drag.release(199.3));
     QCOMPARE(s.PlotFrom, 100.3);
     QCOMPARE(s.PlotTo, 200.3);
-    QCOMPARE(drag.time2h + u':' + drag.time2m, timeOf(200));
-    QCOMPARE(drag.plots, 1);
+    QCOMPARE(drag.endBoxes, timeOf(200));
+    QCOMPARE(s.PlotExtent, 100.0);
     QCOMPARE(s.ReplotBusy, 0);
     QCOMPARE(s.ButtonHeld, 0);
-    QCOMPARE(s.PlotExtent, 100.0);
-}
-
-void HistoryCursor::zoomsNest() {
-    HistoryState s = plottedDay(1000);
-    Drag drag(s);
-    drag.press(99.3);
-    QVERIFY(drag.release(199.3));
     // The next drag works on the plot as drawn: positions from 100.3 on.
     drag.press(10);
     QVERIFY(drag.release(30.5));
@@ -171,103 +163,61 @@ void HistoryCursor::zoomsNest() {
     QCOMPARE(drag.plots, 3);
 }
 
-void HistoryCursor::releaseAtOrLeftOfThePressDoesNotZoom_data() {
-    QTest::addColumn<double>("releaseX");
-    QTest::newRow("at the press point") << 300.0;
-    QTest::newRow("left of it") << 120.0;
-}
-
-void HistoryCursor::releaseAtOrLeftOfThePressDoesNotZoom() {
-    QFETCH(double, releaseX);
-    HistoryState s = plottedDay(1000);
-    Drag drag(s);
-    const PlotCursor::Press press = drag.press(300);
-    QVERIFY(press.started);
-    QVERIFY(!drag.release(releaseX));
-    QCOMPARE(s.PlotFrom, 1.0);
-    QCOMPARE(s.PlotTo, 1000.0);
-    QCOMPARE(drag.plots, 0);
-    QCOMPARE(s.ButtonHeld, 0);
-    QCOMPARE(s.ReplotBusy, 0);
-}
-
-void HistoryCursor::releasePastTheRightEdgeStopsAtTheLastRecord_data() {
+void HistoryCursor::release_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("recordCount");
+    QTest::addColumn<double>("pressX");
     QTest::addColumn<double>("releaseX");
+    QTest::addColumn<double>("plotFrom"); // 1 and plotTo == records: no zoom
     QTest::addColumn<double>("plotTo");
-    QTest::newRow("just past the edge") << 1000 << 1000 << 1000.5 << 1000.0;
-    QTest::newRow("far past the arrays") << 1000 << 1000 << 20000.0 << 1000.0;
+    QTest::newRow("at the press point") << 1000 << 1000 << 300.0 << 300.0 << 1.0 << 1000.0;
+    QTest::newRow("left of it") << 1000 << 1000 << 300.0 << 120.0 << 1.0 << 1000.0;
+    QTest::newRow("just past the edge") << 1000 << 1000 << 500.0 << 1000.5 << 501.0 << 1000.0;
+    QTest::newRow("far past the arrays") << 1000 << 1000 << 500.0 << 20000.0 << 501.0 << 1000.0;
+    QTest::newRow("press at the right edge") << 1000 << 1000 << 999.0 << 1049.0 << 1.0 << 1000.0;
     // After the limit message RecordCount is 10,000 but only 9,999 records are held.
-    QTest::newRow("after the limit message") << 9999 << 10000 << 12000.0 << 9999.0;
+    QTest::newRow("after the limit message")
+        << 9999 << 10000 << 500.0 << 12000.0 << 501.0 << 9999.0;
 }
 
-void HistoryCursor::releasePastTheRightEdgeStopsAtTheLastRecord() {
+void HistoryCursor::release() {
     QFETCH(int, records);
     QFETCH(int, recordCount);
+    QFETCH(double, pressX);
     QFETCH(double, releaseX);
+    QFETCH(double, plotFrom);
     QFETCH(double, plotTo);
     HistoryState s = plottedDay(records);
-    s.RecVolts[records + 1] = 99; // a stale slot of an earlier load
+    s.RecVolts[static_cast<size_t>(records) + 1] = 99; // a stale slot of an earlier load
     s.RecordCount = recordCount;
     Drag drag(s);
-    drag.press(500);
-    QVERIFY(drag.release(releaseX));
-    QCOMPARE(s.PlotFrom, 501.0);
+    QVERIFY(drag.press(pressX).started);
+    const bool zooms = plotFrom != 1;
+    QCOMPARE(drag.release(releaseX), zooms);
+    QCOMPARE(s.PlotFrom, plotFrom);
     QCOMPARE(s.PlotTo, plotTo);
-    // A press at the very end leaves nothing to zoom into.
-    drag.press(s.PlotTo - s.PlotFrom);
-    QVERIFY(!drag.release(s.PlotTo - s.PlotFrom + 50));
-}
-
-void HistoryCursor::readoutStopsOutsideTheLoadedRecords() {
-    HistoryState s = plottedDay(1000);
-    s.RecVolts[1001] = 99;
-    s.RecTime[1001] = 23 * 3600;
-    PlotCursor cursor(s);
-    cursor.move(500);
-    const QString inside = cursor.timeText();
-    // Past the right edge (the captured mouse during a drag): no readout of slot 1001.
-    PlotCursor::Readout r = cursor.move(1000.2);
-    QVERIFY(!r.timeWritten);
-    QVERIFY(!r.valuesWritten);
-    QCOMPARE(cursor.timeText(), inside);
-    // Left of the plot: no slot 0.
-    r = cursor.move(-1.5);
-    QVERIFY(!r.timeWritten);
-    // Time record inside, value record beyond: the time is written, the values are not.
-    s.PlotFrom = 990.6;
-    s.PlotTo = 1000;
-    PlotModel::plotGraph(s);
-    r = cursor.move(10.0); // time of record floor(1000.6), values of record round(1000.6)
-    QVERIFY(r.timeWritten);
-    QCOMPARE(r.vt, timeOf(1000));
-    QVERIFY(!r.valuesWritten);
+    QCOMPARE(drag.plots, int(zooms));
+    QCOMPARE(s.ButtonHeld, 0);
+    QCOMPARE(s.ReplotBusy, 0);
 }
 
 void HistoryCursor::dragBarsGrowAndStayUntilTheReplot() {
     HistoryState s = plottedDay(1000);
     PlotCursor cursor(s);
-    cursor.move(100);
     QVERIFY(!cursor.move(100).barDrawn); // no button held
     cursor.press(100);
     QVERIFY(cursor.move(150).barDrawn);
-    QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{100, 150}}));
     cursor.move(120); // back to the left: the longer bar stays
     QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{100, 150}}));
     cursor.move(60); // left of the press point
     QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{60, 150}}));
     cursor.release(60, [](const QString&, const QString&) { QFAIL("zoomed"); });
-    QCOMPARE(cursor.dragBars().size(), size_t(1)); // no re-plot, so the bar is still drawn
-    cursor.press(400);
+    cursor.press(400); // no re-plot, so the first bar is still drawn
     cursor.move(420);
     QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{60, 150}, {400, 420}}));
     // While the re-plot of a release runs, a move draws no bar.
     s.ReplotBusy = 1;
     QVERIFY(!cursor.move(450).barDrawn);
-    s.ReplotBusy = 0;
-    cursor.clearDragBars();
-    QVERIFY(cursor.dragBars().empty());
 }
 
 QTEST_GUILESS_MAIN(HistoryCursor)

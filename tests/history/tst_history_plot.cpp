@@ -1,5 +1,6 @@
-// PlotGraph without a screen: scale ends and their labels, spans and heights, zero lines,
-// flat traces, the watt-hours of the span, the time boxes, and what a toggle leaves alone.
+// PlotGraph without a screen: the prog.cfg settings behind the scales, scale ends and their
+// labels, heights and zero lines, flat traces, the watt-hours of the span, the time boxes, and
+// what a toggle leaves alone.
 
 #include "history/HistorySettings.h"
 #include "history/PlotModel.h"
@@ -28,108 +29,129 @@ template <typename Make> HistoryState dayOf(int count, Make make) {
     return s;
 }
 
-const PlotTrace& traceOf(const PlotResult& r, Trace t) {
-    return r.picture.traces[static_cast<size_t>(t)];
-}
-
 QStringList scaleLabels(const PlotLabels& l) {
     return {l.VMax1, l.VMin1, l.AMax1, l.AMin1, l.WMax1, l.WMin1, l.RMax1,
             l.RMin1, l.SMax1, l.SMin1, l.watts, l.stime, l.ftime};
+}
+
+QByteArray cfg(const char* logDelay, const char* sv, const char* ma, const char* units) {
+    QByteArray text =
+        QByteArray("<LogDelay>") + logDelay + "</LogDelay><SV>" + sv + "</SV><MA>" + ma + "</MA>";
+    if (units)
+        text += QByteArray("<WSUnits>") + units + "</WSUnits>";
+    return text + "\r\n";
 }
 } // namespace
 
 class HistoryPlot : public QObject {
     Q_OBJECT
 private slots:
-    void fixedScaleLabels_data();
-    void fixedScaleLabels();
-    void fittedScalesWithNegativeAmps();
-    void fittedBottomsStayAtTheFixedTops();
+    void fixedScalesFromProgCfg_data();
+    void fixedScalesFromProgCfg();
+    void fittedScales_data();
+    void fittedScales();
     void calmDayDrawsRpmFlatAtMidHeight();
     void heightsOnTheScale();
-    void wattHoursOfTheSpan_data();
-    void wattHoursOfTheSpan();
     void fractionalSpanAndTimeBoxes();
     void traceTogglesChangeNoLabel();
     void emptySpanOnlyClearsTheBox();
     void halfPositionsGoToTheEvenRecord_data();
     void halfPositionsGoToTheEvenRecord();
-    void settingsFromProgCfg_data();
-    void settingsFromProgCfg();
 };
 
-void HistoryPlot::fixedScaleLabels_data() {
-    QTest::addColumn<QString>("sv");
-    QTest::addColumn<QString>("vmax");
-    QTest::newRow("12 V") << "12"
-                          << "17.50 V";
-    QTest::newRow("24 V") << "24"
-                          << "35.00 V";
-    QTest::newRow("48 V") << "48"
-                          << "70.00 V";
+void HistoryPlot::fixedScalesFromProgCfg_data() {
+    QTest::addColumn<QByteArray>("file"); // empty: no file
+    QTest::addColumn<bool>("problem");
+    QTest::addColumn<QStringList>("labels"); // VMax1, AMax1, SMax1, watts
+    using L = QStringList;
+    // 100 records of 120 W, one minute apart: 99 intervals after the first.
+    QTest::newRow("12 V") << cfg("60", "12", "20", "MPH") << false
+                          << L{"17.50 V", "20.0 A", "100 MPH", "198 Wh"};
+    QTest::newRow("24 V") << cfg("60", "24", "20", "MPH") << false
+                          << L{"35.00 V", "20.0 A", "100 MPH", "198 Wh"};
+    QTest::newRow("48 V") << cfg("60", "48", "20", "km/h") << false
+                          << L{"70.00 V", "20.0 A", "100 km/h", "198 Wh"};
+    QTest::newRow("5 s ran at the clamped 10 s")
+        << cfg("5", "24", "20", "MPH") << false << L{"35.00 V", "20.0 A", "100 MPH", "33 Wh"};
+    QTest::newRow("LogDelay letters: no figure")
+        << cfg("abc", "24", "20", "MPH") << true << L{"35.00 V", "20.0 A", "100 MPH", "Wh"};
+    QTest::newRow("SV letters") << cfg("60", "twelve", "20", "MPH") << true
+                                << L{"35.00 V", "20.0 A", "100 MPH", "198 Wh"};
+    QTest::newRow("MA beyond 16 bits")
+        << cfg("60", "48", "40000", "MPH") << true << L{"70.00 V", "20.0 A", "100 MPH", "198 Wh"};
+    QTest::newRow("missing units")
+        << cfg("60", "12", "10", nullptr) << true << L{"17.50 V", "10.0 A", "100 ", "198 Wh"};
+    QTest::newRow("missing file") << QByteArray() << true << L{"35.00 V", "20.0 A", "100 ", "Wh"};
 }
 
-void HistoryPlot::fixedScaleLabels() {
-    QFETCH(QString, sv);
-    QFETCH(QString, vmax);
-    HistoryState s = dayOf(10, [](int i, DayRecord& r) {
-        r.volts = 50 + i, r.amps = -2 + i, r.watts = 100, r.rpm = 200, r.speed = 12;
+void HistoryPlot::fixedScalesFromProgCfg() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, problem);
+    QFETCH(QStringList, labels);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("prog.cfg"));
+    QFile out(path);
+    QVERIFY(file.isEmpty() || (out.open(QIODevice::WriteOnly) && out.write(file) == file.size()));
+    out.close();
+    // Values far off the fixed scales, amps below 0: the scales and zero lines ignore them.
+    HistoryState s = dayOf(100, [](int i, DayRecord& r) {
+        r.volts = 80, r.amps = -2 + i % 5, r.watts = 120, r.rpm = 450, r.speed = 120;
     });
-    s.VoltsFullScale = sv.toDouble() * 70 / 48;
-    s.MaxAmps = 20;
+    const QString message = readHistorySettings(path, s);
+    QCOMPARE(message.isEmpty(), !problem);
+    QCOMPARE(message.contains(u"prog.cfg") && message.contains(u"uses instead"), problem);
     const PlotResult r = PlotModel::plotGraph(s);
-    QVERIFY(r.labels);
-    QCOMPARE(r.labels->VMax1, vmax);
-    QCOMPARE(r.labels->VMin1, QStringLiteral("0.00 V"));
-    QCOMPARE(r.labels->AMax1, QStringLiteral("20.0 A"));
-    QCOMPARE(r.labels->AMin1, QStringLiteral("0.0 A"));
-    QCOMPARE(r.labels->WMax1, QStringLiteral("1000 W"));
-    QCOMPARE(r.labels->WMin1, QStringLiteral("0 W"));
-    QCOMPARE(r.labels->RMax1, QStringLiteral("400 RPM"));
-    QCOMPARE(r.labels->RMin1, QStringLiteral("0 RPM"));
-    QCOMPARE(r.labels->SMax1, QStringLiteral("100 MPH"));
-    QCOMPARE(r.labels->SMin1, QStringLiteral("0 MPH"));
-    // Fixed scales start at 0: negative amps get no zero line.
+    const PlotLabels& l = *r.labels;
+    QCOMPARE((QStringList{l.VMax1, l.AMax1, l.SMax1, l.watts}), labels);
+    QCOMPARE((QStringList{l.VMin1, l.AMin1, l.WMax1, l.WMin1, l.RMax1, l.RMin1}),
+             (QStringList{"0.00 V", "0.0 A", "1000 W", "0 W", "400 RPM", "0 RPM"}));
+    QCOMPARE(l.SMin1, QStringLiteral("0") + l.SMax1.mid(3));
     QVERIFY(!r.picture.ampsZero.drawn);
     QVERIFY(!r.picture.wattsZero.drawn);
 }
 
-void HistoryPlot::fittedScalesWithNegativeAmps() {
-    const double amps[] = {2.0, -3.2, 12.5, 0.4, 7.0};
-    HistoryState s = dayOf(5, [&](int i, DayRecord& r) {
-        r.volts = 25, r.amps = amps[i], r.watts = 25 * amps[i], r.rpm = 100, r.speed = 9;
-    });
-    s.ScaledAxes = false;
-    const PlotResult r = PlotModel::plotGraph(s);
-    QCOMPARE(r.labels->AMin1, QStringLiteral("-3.2 A"));
-    QCOMPARE(r.labels->AMax1, QStringLiteral("12.5 A"));
-    QCOMPARE(r.labels->WMin1, QStringLiteral("-80 W"));
-    QCOMPARE(r.labels->WMax1, QStringLiteral("313 W")); // 312.5 rounds away from zero
-    const double range = 12.5 - -3.2;
-    QVERIFY(r.picture.ampsZero.drawn);
-    QCOMPARE(r.picture.ampsZero.y, 12.5 + range / 40);
-    QCOMPARE(r.picture.ampsZero.span, range + range / 20);
-    QCOMPARE(s.AmpsSpan, range + range / 20);
-    QVERIFY(r.picture.wattsZero.drawn);
-
-    // All amps positive: the bottom is the smaller of MaxAmps and the lowest value, no line.
-    HistoryState positive = dayOf(5, [](int i, DayRecord& r) { r.amps = 5 + i; });
-    positive.ScaledAxes = false;
-    const PlotResult p = PlotModel::plotGraph(positive);
-    QCOMPARE(p.labels->AMin1, QStringLiteral("5.0 A"));
-    QCOMPARE(p.labels->AMax1, QStringLiteral("9.0 A"));
-    QVERIFY(!p.picture.ampsZero.drawn);
+void HistoryPlot::fittedScales_data() {
+    QTest::addColumn<double>("voltsFullScale");
+    QTest::addColumn<QList<double>>("volts");
+    QTest::addColumn<QList<double>>("amps"); // watts are volts x amps
+    QTest::addColumn<QStringList>("labels"); // VMin1, VMax1, AMin1, AMax1, WMin1, WMax1
+    QTest::addColumn<double>("ampsZeroY");   // -1: no zero line
+    using D = QList<double>;
+    using L = QStringList;
+    // A range of 15.7 A: the zero line 15.7 / 40 below 12.5 on a span of 15.7 x 21 / 20.
+    QTest::newRow("negative amps")
+        << 35.0 << D{25, 25, 25, 25, 25} << D{2, -3.2, 12.5, 0.4, 7}
+        << L{"25.00 V", "25.00 V", "-3.2 A", "12.5 A", "-80 W", "313 W"} << 12.8925; // 312.5 up
+    QTest::newRow("amps all above 0")
+        << 35.0 << D{25, 25, 25, 25, 25} << D{5, 6, 7, 8, 9}
+        << L{"25.00 V", "25.00 V", "5.0 A", "9.0 A", "125 W", "225 W"} << -1.0;
+    // A 24 V bank read on a 12 V setting: the bottoms stay at the fixed tops.
+    QTest::newRow("above the fixed tops")
+        << 17.5 << D{26, 27, 28, 29} << D{30, 30, 30, 30}
+        << L{"17.50 V", "29.00 V", "20.0 A", "30.0 A", "780 W", "870 W"} << -1.0;
 }
 
-void HistoryPlot::fittedBottomsStayAtTheFixedTops() {
-    // A 24 V bank read on a 12 V setting: every volts value above the fixed top of 17.5.
-    HistoryState s = dayOf(4, [](int i, DayRecord& r) { r.volts = 26 + i, r.amps = 30; });
-    s.VoltsFullScale = 17.5;
+void HistoryPlot::fittedScales() {
+    QFETCH(double, voltsFullScale);
+    QFETCH(QList<double>, volts);
+    QFETCH(QList<double>, amps);
+    QFETCH(QStringList, labels);
+    QFETCH(double, ampsZeroY);
+    HistoryState s = dayOf(int(volts.size()), [&](int i, DayRecord& r) {
+        r.volts = volts[i], r.amps = amps[i], r.watts = volts[i] * amps[i];
+    });
+    s.VoltsFullScale = voltsFullScale;
     s.ScaledAxes = false;
     const PlotResult r = PlotModel::plotGraph(s);
-    QCOMPARE(r.labels->VMin1, QStringLiteral("17.50 V"));
-    QCOMPARE(r.labels->VMax1, QStringLiteral("29.00 V"));
-    QCOMPARE(r.labels->AMin1, QStringLiteral("20.0 A")); // MaxAmps 20, all amps above it
+    const PlotLabels& l = *r.labels;
+    QCOMPARE((QStringList{l.VMin1, l.VMax1, l.AMin1, l.AMax1, l.WMin1, l.WMax1}), labels);
+    QCOMPARE(r.picture.ampsZero.drawn, ampsZeroY >= 0);
+    QCOMPARE(r.picture.wattsZero.drawn, ampsZeroY >= 0);
+    if (ampsZeroY >= 0) {
+        QCOMPARE(r.picture.ampsZero.y, ampsZeroY);
+        QCOMPARE(r.picture.ampsZero.span, 16.485);
+        QCOMPARE(s.AmpsSpan, 16.485);
+    }
 }
 
 void HistoryPlot::calmDayDrawsRpmFlatAtMidHeight() {
@@ -138,10 +160,9 @@ void HistoryPlot::calmDayDrawsRpmFlatAtMidHeight() {
     const PlotResult r = PlotModel::plotGraph(s);
     QCOMPARE(r.labels->RMax1, QStringLiteral("0 RPM"));
     QCOMPARE(r.labels->RMin1, QStringLiteral("0 RPM"));
-    const PlotTrace& rpm = traceOf(r, Trace::RPM);
+    const PlotTrace& rpm = r.picture.traces[size_t(Trace::RPM)];
     QCOMPARE(rpm.span, 2.0);
-    QCOMPARE(rpm.y.size(), size_t(50));
-    QVERIFY(std::all_of(rpm.y.begin(), rpm.y.end(), [](double y) { return y == 1; }));
+    QCOMPARE(rpm.y, std::vector<double>(50, 1.0));
 }
 
 void HistoryPlot::heightsOnTheScale() {
@@ -150,7 +171,7 @@ void HistoryPlot::heightsOnTheScale() {
     });
     s.VoltsFullScale = 35;
     const PlotResult r = PlotModel::plotGraph(s);
-    const PlotTrace& volts = traceOf(r, Trace::Volts);
+    const PlotTrace& volts = r.picture.traces[size_t(Trace::Volts)];
     QCOMPARE(volts.colour, QRgb(0xFFFF0000));
     QCOMPARE(volts.span, 36.75);
     // The top of the scale 1/42 of the box below the upper edge, the bottom 1/42 above the
@@ -159,54 +180,20 @@ void HistoryPlot::heightsOnTheScale() {
     QCOMPARE(r.picture.extent, 2.0);
 }
 
-void HistoryPlot::wattHoursOfTheSpan_data() {
-    QTest::addColumn<QString>("logDelay");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("60 s") << "60"
-                          << "198 Wh";
-    QTest::newRow("5 s ran at the clamped 10 s") << "5"
-                                                 << "33 Wh";
-    QTest::newRow("1200 s ran at the clamped 600 s") << "1200"
-                                                     << "1980 Wh";
-    QTest::newRow("letters give no figure") << "abc"
-                                            << "Wh";
-    QTest::newRow("empty gives no figure") << ""
-                                           << "Wh";
-}
-
-void HistoryPlot::wattHoursOfTheSpan() {
-    QFETCH(QString, logDelay);
-    QFETCH(QString, label);
-    QTemporaryDir dir;
-    QFile cfg(dir.filePath(QStringLiteral("prog.cfg")));
-    QVERIFY(cfg.open(QIODevice::WriteOnly));
-    cfg.write("<LogDelay>" + logDelay.toLatin1() +
-              "</LogDelay><SV>24</SV><MA>20</MA><WSUnits>MPH</WSUnits>\r\n");
-    cfg.close();
-    HistoryState s = dayOf(100, [](int, DayRecord& r) { r.watts = 120; });
-    readHistorySettings(cfg.fileName(), s);
-    const PlotResult r = PlotModel::plotGraph(s);
-    QCOMPARE(r.labels->watts, label);
-}
-
 void HistoryPlot::fractionalSpanAndTimeBoxes() {
-    HistoryState s = dayOf(300, [](int i, DayRecord& r) { r.watts = i; });
+    HistoryState s = dayOf(300, [](int i, DayRecord& r) { r.watts = i; }); // record k: k - 1 W
     s.PlotFrom = 100.3;
     s.PlotTo = 200.3;
     const PlotResult r = PlotModel::plotGraph(s);
     QCOMPARE(s.PlotExtent, 100.0);
     // Positions 100.3, 101.3, ... 200.3: records 100 to 200.
-    const PlotTrace& watts = traceOf(r, Trace::Watts);
+    const PlotTrace& watts = r.picture.traces[size_t(Trace::Watts)];
     QCOMPARE(watts.y.size(), size_t(101));
-    // Record k holds k - 1 watts.
-    QCOMPARE(watts.y.front(), 1000 - 99 + 1000.0 / 40);
-    QCOMPARE(watts.y.back(), 1000 - 199 + 1000.0 / 40);
-    QCOMPARE(r.labels->stime, timeOfDayText(10 * 60 + 99));
-    QCOMPARE(r.labels->ftime, timeOfDayText(10 * 60 + 199));
-    QCOMPARE(r.labels->Time1h, QStringLiteral("11"));
-    QCOMPARE(r.labels->Time1m, QStringLiteral("39"));
-    QCOMPARE(r.labels->Time2h, QStringLiteral("13"));
-    QCOMPARE(r.labels->Time2m, QStringLiteral("19"));
+    QCOMPARE(watts.y.front(), 926.0); // 99 W on a 1000 W scale
+    QCOMPARE(watts.y.back(), 826.0);
+    const PlotLabels& l = *r.labels;
+    QCOMPARE((QStringList{l.stime, l.ftime, l.Time1h, l.Time1m, l.Time2h, l.Time2m}),
+             (QStringList{"11:39", "13:19", "11", "39", "13", "19"}));
     // Records 101 to 200 add their watts for one minute each.
     QVERIFY(qFuzzyCompare(s.SpanWattHours, (100 + 199) * 100 / 2.0 / 60));
 }
@@ -235,8 +222,7 @@ void HistoryPlot::emptySpanOnlyClearsTheBox() {
     HistoryState s = dayOf(10, [](int i, DayRecord& r) { r.volts = i; });
     PlotModel::plotGraph(s);
     const double voltsMax = s.VoltsMax;
-    s.PlotFrom = 0;
-    s.PlotTo = 0; // as on reopening the window
+    s.PlotFrom = s.PlotTo = 0; // as on reopening the window
     const PlotResult r = PlotModel::plotGraph(s);
     QVERIFY(!r.picture.drawn);
     QVERIFY(!r.labels);
@@ -259,53 +245,7 @@ void HistoryPlot::halfPositionsGoToTheEvenRecord_data() {
 void HistoryPlot::halfPositionsGoToTheEvenRecord() {
     QFETCH(double, position);
     QFETCH(int, record);
-    HistoryState s = dayOf(10, [](int, DayRecord&) {});
-    QCOMPARE(PlotModel::recordAt(s, position), record);
-}
-
-void HistoryPlot::settingsFromProgCfg_data() {
-    QTest::addColumn<QByteArray>("cfg"); // empty: no file
-    QTest::addColumn<double>("voltsFullScale");
-    QTest::addColumn<int>("maxAmps");
-    QTest::addColumn<QString>("units");
-    QTest::addColumn<bool>("problem");
-    const auto cfg = [](const char* sv, const char* ma) {
-        return QByteArray("<LogDelay>60</LogDelay><WSUnits>km/h</WSUnits><SV>") + sv + "</SV><MA>" +
-               ma + "</MA>\r\n";
-    };
-    QTest::newRow("12 V") << cfg("12", "20") << 17.5 << 20 << "km/h" << false;
-    QTest::newRow("48 V, 50 A") << cfg("48", "50") << 70.0 << 50 << "km/h" << false;
-    QTest::newRow("MA half to even") << cfg("24", "20.5") << 35.0 << 20 << "km/h" << false;
-    QTest::newRow("SV letters") << cfg("twelve", "20") << 35.0 << 20 << "km/h" << true;
-    QTest::newRow("MA beyond 16 bits") << cfg("24", "40000") << 35.0 << 20 << "km/h" << true;
-    QTest::newRow("missing file") << QByteArray() << 35.0 << 20 << "" << true;
-    QTest::newRow("missing units")
-        << QByteArray("<LogDelay>60</LogDelay><SV>12</SV><MA>10</MA>") << 17.5 << 10 << "" << true;
-}
-
-void HistoryPlot::settingsFromProgCfg() {
-    QFETCH(QByteArray, cfg);
-    QFETCH(double, voltsFullScale);
-    QFETCH(int, maxAmps);
-    QFETCH(QString, units);
-    QFETCH(bool, problem);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("prog.cfg"));
-    if (!cfg.isEmpty()) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(cfg);
-    }
-    HistoryState s;
-    const QString message = readHistorySettings(path, s);
-    QCOMPARE(s.VoltsFullScale, voltsFullScale);
-    QCOMPARE(int(s.MaxAmps), maxAmps);
-    QCOMPARE(s.SpeedUnits, units);
-    QCOMPARE(!message.isEmpty(), problem);
-    if (problem) {
-        QVERIFY(message.contains(QStringLiteral("prog.cfg")));
-        QVERIFY(message.contains(QStringLiteral("uses instead")));
-    }
+    QCOMPARE(PlotModel::recordAt(dayOf(10, [](int, DayRecord&) {}), position), record);
 }
 
 QTEST_GUILESS_MAIN(HistoryPlot)
