@@ -10,6 +10,7 @@ accessibility bus) names the day log; once the fault is gone the record held mea
 next one land in the same file, after the earlier lines, which are untouched byte for byte."""
 
 import os
+import sys
 
 from desktop import DESKTOP_ENV, run_on_desktop, stop_desktop, wait_for_status
 
@@ -64,6 +65,7 @@ class LogWriteFaultsTest(EndToEndCase):
                                      "the day log that cannot be written")
             self.assertIn("Cannot write", status)
             self.assertIn("no permission", status)
+            sys.stderr.write("read-only: the status line said %r\n" % status)
             self.assertTrue(tarnby.alive(), "tarnby ended on a read-only logs folder")
             self.assertEqual(app.read(app.day_log(self.day)), before_fault)
         finally:
@@ -84,6 +86,7 @@ class LogWriteFaultsTest(EndToEndCase):
             status = wait_for_status(tarnby.pid, lambda t: name in t, TICK + 10,
                                      "the day log on a full disk")
             self.assertIn("disk full", status)
+            sys.stderr.write("disk full: the status line said %r\n" % status)
             self.assertTrue(tarnby.alive(), "tarnby ended on a full disk")
         finally:
             if os.path.islink(day_log):
