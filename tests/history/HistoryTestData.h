@@ -85,19 +85,18 @@ inline QByteArray dayLogBytes(const std::vector<DayRecord>& day, double secondsP
 
 // Puts the records straight into slots 1 to n, as a load of them would, and shows them all.
 inline void fillRecords(HistoryState& state, const std::vector<DayRecord>& day) {
-    int k = 0;
-    for (const DayRecord& r : day) {
-        ++k;
-        state.RecTime[static_cast<size_t>(k)] = r.minute * 60;
-        state.RecVolts[static_cast<size_t>(k)] = r.volts;
-        state.RecAmps[static_cast<size_t>(k)] = r.amps;
-        state.RecWatts[static_cast<size_t>(k)] = r.watts;
-        state.RecRPM[static_cast<size_t>(k)] = r.rpm;
-        state.RecSpeed[static_cast<size_t>(k)] = r.speed;
+    for (size_t k = 1; k <= day.size(); ++k) {
+        const DayRecord& r = day[k - 1];
+        state.RecTime[k] = r.minute * 60;
+        state.RecVolts[k] = r.volts;
+        state.RecAmps[k] = r.amps;
+        state.RecWatts[k] = r.watts;
+        state.RecRPM[k] = r.rpm;
+        state.RecSpeed[k] = r.speed;
     }
-    state.RecordCount = k;
+    state.RecordCount = static_cast<int>(day.size());
     state.PlotFrom = 1;
-    state.PlotTo = k;
+    state.PlotTo = state.RecordCount;
 }
 
 } // namespace tarnby::test

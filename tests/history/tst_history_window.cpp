@@ -11,7 +11,6 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -23,53 +22,6 @@ using namespace tarnby::test;
 namespace {
 const QString DayLog = QStringLiteral("P_2026_12_06.txt");
 constexpr int DayRecords = 2880; // 00:01 to 23:58, two records a minute
-
-template <typename T = QLabel> T* child(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QLatin1StringView(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-// The texts of the named labels, buttons, check boxes or line edits.
-QStringList texts(QWidget& window, std::initializer_list<const char*> names) {
-    QStringList out;
-    for (const char* name : names) {
-        QObject* o = window.findChild<QObject*>(QLatin1StringView(name));
-        if (!o)
-            qFatal("no control %s", name);
-        out << o->property("text").toString();
-    }
-    return out;
-}
-QString text(QWidget& window, const char* name) {
-    return texts(window, {name}).first();
-}
-QString startBoxes(QWidget& w) {
-    return texts(w, {"Time1h", "Time1m"}).join(u':');
-}
-QString endBoxes(QWidget& w) {
-    return texts(w, {"Time2h", "Time2m"}).join(u':');
-}
-
-// Clicks the day log in File1 once the folder has been listed.
-bool clickDayLog(Graph& window, const QString& name) {
-    auto* list = child<QListView>(window, "File1");
-    QModelIndex item;
-    const bool listed = QTest::qWaitFor([&] {
-        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
-            const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
-            if (index.data().toString() == name)
-                item = index;
-        }
-        return item.isValid();
-    });
-    if (!listed)
-        return false;
-    list->scrollTo(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
-    return true;
-}
 
 bool redAcrossTheTop(const QImage& plot, int fromColumn, int toColumn) {
     for (int x = fromColumn; x <= toColumn; ++x)
@@ -83,69 +35,115 @@ class HistoryWindow : public QObject {
     Q_OBJECT
 private slots:
     void init();
-    void opensWithTheDesignCaptions();
+    void cleanup() { window_.reset(); }
     void pickADayThenDragAZoom();
     void plotRepaintsFromStateAndKeepsTheDragBar();
     void displayChecksItsInputs();
-    void scaleBoxCaptionAndToggles();
     void recordsOutliveTheWindow();
     void readOnlyDayLogStillLoads();
-    void missingProgCfgIsReportedWithTheDefaults();
 
 private:
+    // Opens and shows the window; clicks `file` in File1 once the folder has been listed.
+    bool open(const QString& file = DayLog);
+    bool click(const QString& file);
+    template <typename T> T* child(const char* name) const {
+        T* found = window_->findChild<T*>(QLatin1StringView(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    // The texts of the named labels, buttons, check boxes or line edits.
+    QStringList texts(std::initializer_list<const char*> names) const {
+        QStringList out;
+        for (const char* name : names)
+            out << child<QWidget>(name)->property("text").toString();
+        return out;
+    }
+    QString text(const char* name) const { return texts({name}).first(); }
+    QByteArray dayLogOnDisk() const { return env_->readFile(QStringLiteral("logs/") + DayLog); }
+
     std::unique_ptr<TestEnvironment> env_;
     HistoryState state_;
+    std::unique_ptr<Graph> window_;
+    QByteArray dayLog_;
 };
 
 void HistoryWindow::init() {
     env_ = std::make_unique<TestEnvironment>();
     env_->writeProgCfg(); // LogDelay 60, SV 24, MA 20, WSUnits MPH
-    env_->writeFile(QStringLiteral("logs/") + DayLog, dayLogBytes(generatedDay(DayRecords), 30));
+    dayLog_ = dayLogBytes(generatedDay(DayRecords), 30);
+    env_->writeFile(QStringLiteral("logs/") + DayLog, dayLog_);
     env_->writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
     state_ = HistoryState();
 }
 
-void HistoryWindow::opensWithTheDesignCaptions() {
-    Graph window(env_->environment(), state_, nullptr);
-    QCOMPARE(window.objectName(), QStringLiteral("Graph"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Graph"));
-    QCOMPARE(texts(window, {"Label15", "text1", "Time1h", "Time1m", "Time2h", "Time2m", "Command1",
-                            "CSV", "Command2", "Check6", "stime", "watts"}),
-             QStringList({"Log History", "", "00", "00", "23", "59", "DISPLAY", ".CSV", "Exit",
-                          "Scaled", "Start", "Wh"}));
-    for (const char* name : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"})
-        QVERIFY(child<QCheckBox>(window, name)->isChecked());
-    QVERIFY(env_->prompts.messages.isEmpty());
-    // The file list shows the .txt files of the logs folder, the watt-hour file among them.
-    window.show();
-    QVERIFY(clickDayLog(window, QStringLiteral("Whours.txt")));
-    QCOMPARE(env_->prompts.messages, QStringList{QStringLiteral("No data for that date")});
+bool HistoryWindow::open(const QString& file) {
+    window_ = std::make_unique<Graph>(env_->environment(), state_, nullptr);
+    window_->show();
+    return QTest::qWaitForWindowExposed(window_.get()) && (file.isEmpty() || click(file));
+}
+
+bool HistoryWindow::click(const QString& file) {
+    auto* list = child<QListView>("File1");
+    QModelIndex item;
+    const bool listed = QTest::qWaitFor([&] {
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
+            const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
+            if (index.data().toString() == file)
+                item = index;
+        }
+        return item.isValid();
+    });
+    if (!listed)
+        return false;
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+    return true;
 }
 
 void HistoryWindow::pickADayThenDragAZoom() {
-    Graph window(env_->environment(), state_, nullptr);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(clickDayLog(window, DayLog));
+    QVERIFY(open(QString()));
+    QCOMPARE(window_->objectName(), QStringLiteral("Graph"));
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Graph"));
+    QCOMPARE(texts({"Label15", "text1", "Time1h", "Time1m", "Time2h", "Time2m", "Command1", "CSV",
+                    "Command2", "Check6", "stime", "watts"}),
+             QStringList({"Log History", "", "00", "00", "23", "59", "DISPLAY", ".CSV", "Exit",
+                          "Scaled", "Start", "Wh"}));
+    for (const char* name : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"})
+        QVERIFY(child<QCheckBox>(name)->isChecked());
+    // Before any load the scale box changes its caption and flag and draws nothing.
+    auto* scaled = child<QCheckBox>("Check6");
+    scaled->click();
+    QCOMPARE(texts({"Check6", "VMax1"}), QStringList({"Unscaled", "0"}));
+    QVERIFY(!state_.ScaledAxes);
+    scaled->click();
+    QCOMPARE(scaled->text(), QStringLiteral("Scaled"));
+    // The file list shows the .txt files of the logs folder, the watt-hour file among them.
+    QVERIFY(click(QStringLiteral("Whours.txt")));
+    QCOMPARE(env_->prompts.messages, QStringList{QStringLiteral("No data for that date")});
+    env_->prompts.messages.clear();
+
+    QVERIFY(click(DayLog));
     QVERIFY(env_->prompts.messages.isEmpty());
     QCOMPARE(state_.RecordCount, DayRecords);
-    QCOMPARE(texts(window, {"text1", "stime", "ftime", "Time1h", "Time1m", "Time2h", "Time2m",
-                            "VMax1", "AMax1", "SMax1"}),
+    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n"); // each load appends an empty line
+    QCOMPARE(texts({"text1", "stime", "ftime", "Time1h", "Time1m", "Time2h", "Time2m", "VMax1",
+                    "AMax1", "SMax1"}),
              QStringList({DayLog, "00:01", "23:58", "00", "01", "23", "58", "35.00 V", "20.0 A",
                           "100 MPH"}));
-    const QString dayWattHours = text(window, "watts");
+    const QString dayWattHours = text("watts");
     QCOMPARE(dayWattHours, formatPicture(state_.SpanWattHours, "###0") + QStringLiteral(" Wh"));
 
     // Drag over the middle third of the plot.
-    auto* plot = child<PlotWidget>(window, "Plot");
+    auto* plot = child<PlotWidget>("Plot");
     const int y = plot->height() / 2;
     const int pressAt = plot->width() / 3;
     const int releaseAt = 2 * plot->width() / 3;
     const double pressX = plot->plotX(pressAt), releaseX = plot->plotX(releaseAt);
     QTest::mouseMove(plot, QPoint(pressAt, y));
-    QVERIFY(text(window, "vv").endsWith(QStringLiteral(" V")));
+    QVERIFY(text("vv").endsWith(QStringLiteral(" V")));
     QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(pressAt, y));
-    QCOMPARE(startBoxes(window), text(window, "vt"));
+    QCOMPARE(texts({"Time1h", "Time1m"}).join(u':'), text("vt"));
     QTest::mouseMove(plot, QPoint((pressAt + releaseAt) / 2, y));
     QTest::mouseMove(plot, QPoint(releaseAt, y));
     QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(releaseAt, y));
@@ -155,35 +153,38 @@ void HistoryWindow::pickADayThenDragAZoom() {
     const auto timeAt = [this](double position) {
         return timeOfDayText(state_.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
     };
-    QCOMPARE(text(window, "stime"), timeAt(state_.PlotFrom));
-    QCOMPARE(text(window, "ftime"), timeAt(state_.PlotTo));
-    QCOMPARE(startBoxes(window), text(window, "stime"));
-    QCOMPARE(endBoxes(window), text(window, "ftime"));
-    QVERIFY(text(window, "stime") > QStringLiteral("07:00"));
-    QVERIFY(text(window, "ftime") < QStringLiteral("17:00"));
-    QVERIFY(text(window, "watts") != dayWattHours);
-    QCOMPARE(text(window, "VMax1"), QStringLiteral("35.00 V")); // fixed scales stay
+    QCOMPARE(text("stime"), timeAt(state_.PlotFrom));
+    QCOMPARE(text("ftime"), timeAt(state_.PlotTo));
+    QCOMPARE(texts({"Time1h", "Time1m"}).join(u':'), text("stime"));
+    QCOMPARE(texts({"Time2h", "Time2m"}).join(u':'), text("ftime"));
+    QVERIFY(text("stime") > QStringLiteral("07:00"));
+    QVERIFY(text("ftime") < QStringLiteral("17:00"));
+    QVERIFY(text("watts") != dayWattHours);
+    QCOMPARE(text("VMax1"), QStringLiteral("35.00 V")); // fixed scales stay
 
     // DISPLAY now reloads the zoomed span, without the records of its first and last minute.
     const int zoomedRecords = qRound(state_.PlotTo) - qRound(state_.PlotFrom) + 1;
-    child<QPushButton>(window, "Command1")->click();
+    child<QPushButton>("Command1")->click();
     QVERIFY(env_->prompts.messages.isEmpty());
     QVERIFY(state_.RecordCount < zoomedRecords);
     QVERIFY(state_.RecordCount > zoomedRecords - 5);
     QCOMPARE(state_.PlotFrom, 1.0);
+
+    // Scales fitted to the span, then the watts trace off: no label changes.
+    scaled->click();
+    const QString fittedTop = text("WMax1");
+    QVERIFY(fittedTop != QStringLiteral("1000 W"));
+    child<QCheckBox>("Check3")->click();
+    QVERIFY(!child<PlotWidget>("Plot")->picture().traces[2].shown);
+    QCOMPARE(text("WMax1"), fittedTop);
 }
 
 void HistoryWindow::plotRepaintsFromStateAndKeepsTheDragBar() {
-    Graph window(env_->environment(), state_, nullptr);
-    window.resize(900, 600);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(clickDayLog(window, DayLog));
-    auto* plot = child<PlotWidget>(window, "Plot");
+    QVERIFY(open());
+    auto* plot = child<PlotWidget>("Plot");
     const int widthBefore = plot->width();
-
     // Larger window: the plot fills the new space, traces reach the new right edge.
-    window.resize(1300, 800);
+    window_->resize(window_->width() + 400, window_->height() + 200);
     QTRY_VERIFY(plot->width() > widthBefore + 200);
     const QImage after = plot->grab().toImage();
     QCOMPARE(after.size(), plot->size());
@@ -200,9 +201,9 @@ void HistoryWindow::plotRepaintsFromStateAndKeepsTheDragBar() {
     QTest::mouseMove(plot, QPoint(300, y));
     QTest::mouseMove(plot, QPoint(200, y)); // back to the left: the longer bar stays
     QVERIFY(redAcrossTheTop(plot->grab().toImage(), 102, 298));
-    window.hide();
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window_->hide();
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     QVERIFY(redAcrossTheTop(plot->grab().toImage(), 102, 298));
     QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(200, y));
     const QImage zoomed = plot->grab().toImage();
@@ -211,102 +212,60 @@ void HistoryWindow::plotRepaintsFromStateAndKeepsTheDragBar() {
 }
 
 void HistoryWindow::displayChecksItsInputs() {
-    Graph window(env_->environment(), state_, nullptr);
-    window.show();
-    auto* display = child<QPushButton>(window, "Command1");
-    display->click();
-    QCOMPARE(env_->prompts.messages.takeLast(), chooseDayLogMessage());
-    child<QPushButton>(window, "CSV")->click();
-    QCOMPARE(env_->prompts.messages.takeLast(), chooseDayLogMessage());
+    QVERIFY(open(QString()));
+    auto* display = child<QPushButton>("Command1");
+    for (QPushButton* button : {display, child<QPushButton>("CSV")}) {
+        button->click();
+        QCOMPARE(env_->prompts.messages.takeLast(), chooseDayLogMessage());
+    }
     QCOMPARE(QDir(env_->path(QStringLiteral("logs"))).entryList(QDir::Files).size(), 2);
 
-    QVERIFY(clickDayLog(window, DayLog));
-    const QByteArray dayLog = env_->readFile(QStringLiteral("logs/") + DayLog);
-    const auto setBoxes = [&window](const QStringList& boxes) {
+    QVERIFY(click(DayLog));
+    const auto setBoxes = [this](const QStringList& boxes) {
         const char* names[] = {"Time1h", "Time1m", "Time2h", "Time2m"};
         for (int i = 0; i < 4; ++i)
-            child<QLineEdit>(window, names[i])->setText(boxes[i]);
+            child<QLineEdit>(names[i])->setText(boxes[i]);
     };
     setBoxes({"00", "00", "ab", "59"});
     display->click();
     QVERIFY(env_->prompts.messages.takeLast().contains(QStringLiteral("is not a time of day")));
-    QCOMPARE(state_.RecordCount, DayRecords);                           // no load,
-    QCOMPARE(env_->readFile(QStringLiteral("logs/") + DayLog), dayLog); // not even the empty line
+    QCOMPARE(state_.RecordCount, DayRecords);   // no load,
+    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n"); // not even the empty line
     // Single digits are times; a start not before the end is a range without records.
     setBoxes({"9", "5", "9", "5"});
     display->click();
     QCOMPARE(env_->prompts.messages.takeLast(), QStringLiteral("No data for that date"));
     QCOMPARE(state_.RecordCount, 0);
-    setBoxes({"9", "5", "9", "9"});
-    display->click();
-    QVERIFY(env_->prompts.messages.isEmpty());
-    QCOMPARE(state_.RecordCount, 6); // 09:06 to 09:08, two a minute
-    QCOMPARE(text(window, "stime"), QStringLiteral("09:06"));
-}
-
-void HistoryWindow::scaleBoxCaptionAndToggles() {
-    Graph window(env_->environment(), state_, nullptr);
-    window.show();
-    auto* scaled = child<QCheckBox>(window, "Check6");
-    // Before any load the boxes change their flags and draw nothing.
-    scaled->click();
-    QCOMPARE(scaled->text(), QStringLiteral("Unscaled"));
-    QVERIFY(!state_.ScaledAxes);
-    QCOMPARE(text(window, "VMax1"), QStringLiteral("0"));
-    scaled->click();
-    QCOMPARE(scaled->text(), QStringLiteral("Scaled"));
-
-    QVERIFY(clickDayLog(window, DayLog));
-    const QString scaledTop = text(window, "WMax1");
-    scaled->click();
-    const QString fittedTop = text(window, "WMax1");
-    QVERIFY(fittedTop != scaledTop); // fitted to the day
-    child<QCheckBox>(window, "Check3")->click();
-    QVERIFY(!state_.ShowWatts);
-    QCOMPARE(text(window, "WMax1"), fittedTop);
-    QVERIFY(!child<PlotWidget>(window, "Plot")->picture().traces[2].shown);
 }
 
 void HistoryWindow::recordsOutliveTheWindow() {
-    {
-        Graph window(env_->environment(), state_, nullptr);
-        window.show();
-        QVERIFY(clickDayLog(window, DayLog));
-        child<QPushButton>(window, "Command2")->click();
-        QVERIFY(!window.isVisible());
-    }
-    Graph again(env_->environment(), state_, nullptr);
-    QCOMPARE(state_.RecordCount, DayRecords); // the records stay ...
-    QCOMPARE(state_.PlotFrom, 0.0);           // ... the box starts empty
-    QVERIFY(!child<PlotWidget>(again, "Plot")->picture().drawn);
-    QCOMPARE(text(again, "text1"), QString());
-    child<QPushButton>(again, "CSV")->click();
+    QVERIFY(open());
+    child<QPushButton>("Command2")->click();
+    QVERIFY(!window_->isVisible());
+    // Reopened, here with prog.cfg gone: the records stay, the box starts empty, no day log is
+    // chosen, and the missing file is reported.
+    QFile::remove(env_->path(QStringLiteral("prog.cfg")));
+    QVERIFY(open(QString()));
+    QCOMPARE(state_.RecordCount, DayRecords);
+    QCOMPARE(state_.PlotFrom, 0.0);
+    QVERIFY(!child<PlotWidget>("Plot")->picture().drawn);
+    QCOMPARE(text("text1"), QString());
+    QCOMPARE(env_->prompts.messages.size(), 1);
+    QVERIFY(env_->prompts.messages.takeFirst().contains(QStringLiteral("prog.cfg")));
+    child<QPushButton>("CSV")->click();
     QCOMPARE(env_->prompts.messages, QStringList{chooseDayLogMessage()});
+    QVERIFY(click(DayLog));
+    QCOMPARE(text("watts"), QStringLiteral("Wh")); // no logging interval, no figure
 }
 
 void HistoryWindow::readOnlyDayLogStillLoads() {
-    const QByteArray dayLog = env_->readFile(QStringLiteral("logs/") + DayLog);
     ImmutablePath readOnly(env_->path(QStringLiteral("logs/") + DayLog));
     if (!readOnly.ok())
         QSKIP("chattr +i is not available here");
-    Graph window(env_->environment(), state_, nullptr);
-    window.show();
-    QVERIFY(clickDayLog(window, DayLog));
+    QVERIFY(open());
     QVERIFY(env_->prompts.messages.isEmpty());
     QCOMPARE(state_.RecordCount, DayRecords);
-    QCOMPARE(env_->readFile(QStringLiteral("logs/") + DayLog), dayLog);
-}
-
-void HistoryWindow::missingProgCfgIsReportedWithTheDefaults() {
-    QFile::remove(env_->path(QStringLiteral("prog.cfg")));
-    Graph window(env_->environment(), state_, nullptr);
-    QCOMPARE(env_->prompts.messages.size(), 1);
-    QVERIFY(env_->prompts.messages.first().contains(QStringLiteral("prog.cfg")));
-    QVERIFY(env_->prompts.messages.first().contains(QStringLiteral("missing")));
-    window.show();
-    QVERIFY(clickDayLog(window, DayLog));
-    QCOMPARE(texts(window, {"VMax1", "AMax1", "watts"}),
-             QStringList({"35.00 V", "20.0 A", "Wh"})); // no interval, no figure
+    QCOMPARE(dayLogOnDisk(), dayLog_);
 }
 
 QTEST_MAIN(HistoryWindow)
