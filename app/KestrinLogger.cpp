@@ -74,7 +74,7 @@ void KestrinLogger::startUp() { runStartUp(true); }
 // The start-up sequence. A port failure leads to the recovery (message, setup window) and then
 // to start-up again; this loops until the port opens or the port is set to "0".
 void KestrinLogger::runStartUp(bool firstRun) {
-    for (bool first = firstRun;; first = false) {
+    for (bool first = firstRun; !endRequested_; first = false) {
         setWindowTitle(u"Tarnby - Waiting for Signal"_s);
         showStatus(CommsProblem);
         StopLogging->setEnabled(false);
@@ -155,6 +155,8 @@ bool KestrinLogger::configureAndOpenPort() {
 void KestrinLogger::portFailureRecovery() {
     showStatus(CommsProblem);
     env_.prompts.showMessage(this, PortProblem);
+    if (endRequested_)
+        return;
     ProgramSetup setupWindow(env_, this);
     childWindowOpen_ = true;
     env_.prompts.runModal(setupWindow);

@@ -37,6 +37,9 @@ public:
     void startUp();
     // Called once the event loop has ended: appends the watt-hour line unless Exit already did.
     void endOfRun();
+    // The program is to end (a termination signal): start-up and its recovery stop at once.
+    void requestEnd() { endRequested_ = true; }
+    bool endRequested() const { return endRequested_; }
 
     // State that tests and the status of the window can read.
     const LiveReadings& readings() const { return readings_; }
@@ -129,6 +132,7 @@ private:
     bool linkLost_ = false;
     bool childWindowOpen_ = false;
     bool totalWritten_ = false;
+    bool endRequested_ = false;
 };
 
 } // namespace tarnby

@@ -47,7 +47,10 @@ void OrderlyEnd::onSignal() {
     char bytes[16];
     while (::read(signalPipe[1], bytes, sizeof bytes) > 0) {
     }
-    QCoreApplication::quit(); // leaves every running event loop, modal ones included
+    emit endRequested();
+    // exit(), not quit(): quit() does nothing before the main event loop has started, and
+    // start-up may be showing a message box in a loop of its own.
+    QCoreApplication::exit(0);
 }
 
 } // namespace tarnby

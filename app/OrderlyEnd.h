@@ -15,6 +15,10 @@ public:
     explicit OrderlyEnd(QObject* parent = nullptr);
     ~OrderlyEnd() override;
 
+signals:
+    // A termination signal arrived; every event loop has been told to end.
+    void endRequested();
+
 private:
     void onSignal();
     QSocketNotifier* notifier_ = nullptr;

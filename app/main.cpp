@@ -20,8 +20,16 @@ int main(int argc, char* argv[]) {
                                     }};
 
     tarnby::KestrinLogger logger(environment);
-    tarnby::OrderlyEnd orderlyEnd; // SIGTERM, SIGINT, session end
+    tarnby::OrderlyEnd orderlyEnd; // SIGTERM, SIGINT, SIGHUP
+    QObject::connect(&orderlyEnd, &tarnby::OrderlyEnd::endRequested, &logger,
+                     &tarnby::KestrinLogger::requestEnd);
     logger.startUp();
+    if (logger.endRequested()) {
+        // Asked to end while start-up still had a message or the setup window open: the
+        // event loop would start afresh, so end here.
+        logger.endOfRun();
+        return 0;
+    }
     logger.show();
     const int status = app.exec();
     logger.endOfRun();
