@@ -117,7 +117,7 @@ private slots:
     void captionsForAFrameStream_data() {
         QTest::addColumn<QStringList>("typed");
         QTest::addColumn<QList<QByteArray>>("chunks");
-        QTest::addColumn<QStringList>("captions"); // as captions() lists them
+        QTest::addColumn<QStringList>("captions"); // as shownCaptions() lists them
         const auto row = [](const char* name, const QStringList& typed,
                             const QList<QByteArray>& chunks, const QStringList& captions) {
             QTest::newRow(name) << typed << chunks << captions;
