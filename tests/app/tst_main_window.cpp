@@ -65,6 +65,7 @@ private slots:
     void failedRecordHoldsTheStatusLine();
     void lostLinkIsReopenedWithoutMessages();
     void afterSetupSettingsAreReappliedAndPortReopened();
+    void afterCalibrateFactorsAreReloadedAndPortReopened();
 };
 
 void MainWindow::portZeroKeepsPortClosedAndLoggingOff() {
@@ -360,6 +361,27 @@ void MainWindow::afterSetupSettingsAreReappliedAndPortReopened() {
     QCOMPARE(w.ListView1->font().pointSize(), 18);
     t.ports.links.front()->deliver("[<V>240</V><I>10</I>]\r\n");
     QCOMPARE(w.readings().LiveVolts, 12.0); // the new factor
+}
+
+void MainWindow::afterCalibrateFactorsAreReloadedAndPortReopened() {
+    TestEnvironment t;
+    t.writeProgCfg(u"1"_s);
+    t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    KestrinLogger w(t.environment());
+    w.startUp();
+    FakeSerialLink* mainPort = t.ports.links.front();
+    t.prompts.modalSteps.push_back([&t](QDialog& window) {
+        QVERIFY(t.ports.links.back()->isOpen()); // the window's own port
+        window.findChild<QLineEdit*>(u"BatteryVolts"_s)->setText(u"20"_s);
+        window.findChild<QPushButton*>(u"Command1"_s)->click();
+    });
+    w.CalibrateButton->click();
+    QCOMPARE(t.prompts.modalWindows, QStringList{u"Calibrate"_s});
+    QVERIFY(mainPort->isOpen());
+    QCOMPARE(mainPort->openCount, 2);
+    QVERIFY(!w.delay->isEnabled());
+    mainPort->deliver("[<V>240</V><I>10</I>]\r\n");
+    QCOMPARE(w.readings().LiveVolts, 12.0);
 }
 
 QTEST_MAIN(MainWindow)
