@@ -1,4 +1,5 @@
 #include "setup/Calibrate.h"
+#include "setup/NamedWidgets.h"
 
 #include "common/NumberText.h"
 #include "setup/CalibrationForm.h"
@@ -17,12 +18,6 @@ namespace tarnby {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1StringView(name));
-    return label;
-}
 
 QLabel* heading(const char* name, const QString& text, QWidget* parent) {
     QLabel* label = namedLabel(name, text, parent);

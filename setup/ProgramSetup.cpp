@@ -1,4 +1,5 @@
 #include "setup/ProgramSetup.h"
+#include "setup/NamedWidgets.h"
 
 #include "platform/PortNaming.h"
 
@@ -19,12 +20,6 @@ namespace tarnby {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1StringView(name));
-    return label;
-}
 
 // A bare check box: the label beside it says what it is, so it carries that as its
 // accessible name.

@@ -84,6 +84,19 @@ def watt_hour_texts(watts, most_ticks):
     return texts
 
 
+
+def stop_process(process, sig, timeout, name):
+    """Sends `sig` and waits; a process that does not end in time is killed and the test fails."""
+    if process.poll() is None:
+        process.send_signal(sig)
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            raise AssertionError("%s did not end within %d s of signal %d" % (name, timeout, sig))
+    return process.returncode
+
 class AppFolder:
     """An application folder: a copy of the program (it finds its files beside its own,
     symlink-resolved, executable), prog.cfg, settings.cfg and logs/."""
@@ -188,15 +201,7 @@ class Board:
                    "the board to say %r" % text)
 
     def stop(self, sig=signal.SIGTERM, timeout=10):
-        if self.process.poll() is None:
-            self.process.send_signal(sig)
-            try:
-                self.process.wait(timeout)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-                raise AssertionError("tarnby-board did not stop within %d s" % timeout)
-        return self.process.returncode
+        return stop_process(self.process, sig, timeout, "tarnby-board")
 
     def stats(self):
         values = {}
@@ -275,15 +280,7 @@ class Tarnby:
         return 0
 
     def stop(self, sig=signal.SIGTERM, timeout=15):
-        if self.process.poll() is None:
-            self.process.send_signal(sig)
-            try:
-                self.process.wait(timeout)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-                raise AssertionError("tarnby did not end within %d s of signal %d" % (timeout, sig))
-        return self.process.returncode
+        return stop_process(self.process, sig, timeout, "tarnby")
 
     def cleanup(self):
         if self.process.poll() is None:
