@@ -103,7 +103,7 @@ void KestrinLogger::runStartUp(bool firstRun) {
     }
 }
 
-bool KestrinLogger::loadSettings() {
+void KestrinLogger::loadSettings() {
     ConfigReading prog = ConfigReading::read(env_.paths.progCfg(), u"prog.cfg"_s);
     delay->setEnabled(true);
     Port = prog.take("Port"_L1);
@@ -135,7 +135,6 @@ bool KestrinLogger::loadSettings() {
         env_.prompts.showMessage(
             this, settings.problemMessage(u"Readings cannot be scaled until the calibration is complete. "
                                           u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s));
-    return prog.ok() && settings.ok();
 }
 
 bool KestrinLogger::configureAndOpenPort() {
@@ -161,6 +160,11 @@ void KestrinLogger::portFailureRecovery() {
     childWindowOpen_ = true;
     env_.prompts.runModal(setupWindow);
     childWindowOpen_ = false;
+}
+
+void KestrinLogger::recoverAndStartAgain() {
+    portFailureRecovery();
+    runStartUp(false);
 }
 
 void KestrinLogger::startLoggingAutomatically() {
@@ -212,8 +216,7 @@ void KestrinLogger::onCalibrate() {
             env_.prompts.runModal(calibrationWindow);
         else {
             childWindowOpen_ = false;
-            portFailureRecovery();
-            runStartUp(false);
+            recoverAndStartAgain();
             return;
         }
     }
@@ -224,8 +227,7 @@ void KestrinLogger::onCalibrate() {
     if (!wasConfigured)
         return;
     if (!MSComm1->open()) {
-        portFailureRecovery();
-        runStartUp(false);
+        recoverAndStartAgain();
         return;
     }
     linkLost_ = false;
@@ -243,12 +245,10 @@ void KestrinLogger::onSetup() {
     loadSettings();
     // No test for "0" here: port numbers start at 1, so port "0" ends in the recovery, whose
     // fresh start-up then leaves the port closed.
-    if (!progUsable_ || !configureAndOpenPort()) {
-        if (!progUsable_)
-            return;
-        portFailureRecovery();
-        runStartUp(false);
-    }
+    if (!progUsable_)
+        return; // already reported; the user saves a complete file from Setup
+    if (!configureAndOpenPort())
+        recoverAndStartAgain();
 }
 
 void KestrinLogger::onShowLogs() {

@@ -78,9 +78,11 @@ protected:
 private:
     void buildControls();
     void runStartUp(bool firstRun);
-    bool loadSettings();
+    void loadSettings();
     bool configureAndOpenPort();
     void portFailureRecovery();
+    // The recovery of a child window's port failure: message, setup window, start-up again.
+    void recoverAndStartAgain();
     void startLoggingAutomatically();
     bool beginLogging(bool withMessage);
 
