@@ -1,6 +1,7 @@
 // Day-log records: their exact bytes, the averages, the file of each date, and what happens
 // when the file cannot be written.
 
+#include "tests/support/TestFiles.h"
 #include "acquisition/DayLogWriter.h"
 
 #include <QDir>
@@ -12,19 +13,11 @@
 #include <cstring>
 
 using namespace tarnby;
+using tarnby::test::at;
+using tarnby::test::readAll;
 
 Q_DECLARE_METATYPE(tarnby::RecordAverages)
 
-namespace {
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
-}
-} // namespace
 
 class DayLogWriterTest : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The watt-hour store: its line bytes, the midnight rollover (late ticks, daylight-saving
 // days), the exit line and failed writes.
 
+#include "tests/support/TestFiles.h"
 #include "acquisition/WattHourStore.h"
 
 #include <QDir>
@@ -11,16 +12,10 @@
 #include <ctime>
 
 using namespace tarnby;
+using tarnby::test::at;
+using tarnby::test::readAll;
 
 namespace {
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QDateTime at(int year, int month, int day, int hour, int minute, int second = 0) {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
-}
 
 // 720 W adds exactly 1 Wh per tick, which keeps the expected totals readable.
 constexpr double OneWattHourPerTick = 720;

@@ -6,6 +6,7 @@
 #include "config/ProgSettings.h"
 #include "config/TaggedValue.h"
 #include "tests/support/ImmutablePath.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 
 using namespace tarnby;
 using namespace Qt::StringLiterals;
+using tarnby::test::readAll;
 
 namespace {
 ProgSettings sampleProg() {
@@ -32,10 +34,6 @@ ProgSettings sampleProg() {
     return s;
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 class ConfigFiles : public QObject {
