@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace tarnby {
 
@@ -362,27 +361,16 @@ void KestrinLogger::onWattHourTick() {
 // --- Display --------------------------------------------------------------------------------
 
 void KestrinLogger::rebuildList() {
-    ListView1->clear();
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setPointSize(listFontPointSize(listOptions_));
     ListView1->setFont(font);
-    for (const ReadingRow& row : initialRows(listOptions_))
-        new QTreeWidgetItem(ListView1, {QString(), row.value, row.label});
+    ListView1->showRows(initialRows(listOptions_));
 }
 
 void KestrinLogger::refreshReadings() {
-    // Only the texts that changed are set: a steady board redraws almost nothing.
-    const QVector<ReadingRow> rows = readingRows(readings_, listOptions_);
-    if (ListView1->topLevelItemCount() != rows.size())
-        rebuildList();
-    for (int i = 0; i < rows.size(); ++i) {
-        QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        if (item->text(1) != rows[i].value)
-            item->setText(1, rows[i].value);
-        if (item->text(2) != rows[i].label)
-            item->setText(2, rows[i].label);
-    }
+    // The list redraws only the cells whose text changed: a steady board redraws almost nothing.
+    ListView1->showRows(readingRows(readings_, listOptions_));
     const QString mode = readings_.ModeValue == 1 ? u"On Load"_s : QString();
     if (txtMode->text() != mode)
         txtMode->setText(mode);

@@ -10,6 +10,8 @@
 #include "acquisition/ReadingDisplay.h"
 #include "acquisition/WattHourStore.h"
 #include "app/Lamp.h"
+#include "app/ReadingsList.h"
+#include "app/StatusLabel.h"
 #include "app/StatusLine.h"
 #include "config/CalibrationSettings.h"
 #include "history/HistoryState.h"
@@ -22,7 +24,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
 
 namespace tarnby {
 
@@ -57,7 +58,7 @@ public:
     QLabel* Label11 = nullptr;
     QLabel* txtMode = nullptr;
     QLabel* Label1 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    ReadingsList* ListView1 = nullptr;
     Lamp* BlinkData = nullptr;
     QLabel* Label14 = nullptr;
     QPushButton* StartLogging = nullptr;
@@ -70,7 +71,7 @@ public:
     QPushButton* Setup = nullptr;
     QPushButton* CalibrateButton = nullptr;
     QPushButton* Exit = nullptr;
-    QLabel* Label2 = nullptr;
+    StatusLabel* Label2 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,14 +2,14 @@
 // the nearest fonts the system has.
 
 #include "app/KestrinLogger.h"
+#include "app/ReadingsList.h"
+#include "app/StatusLabel.h"
 #include "app/Twips.h"
 
 #include <QFont>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace tarnby {
 
@@ -56,20 +56,12 @@ void KestrinLogger::buildControls() {
     Label1 = make<QLabel>(this, "Label1", QStringLiteral("battery logger"), 1845, 360, 1815, 195);
     Label1->setFont(designFont({QStringLiteral("Small Fonts"), QStringLiteral("DejaVu Sans")}, 6.75, true));
 
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new ReadingsList(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setAccessibleName(QStringLiteral("Readings"));
-    placeInTwips(ListView1, 90, 600, 4200, 2685);
-    ListView1->setColumnCount(3);
-    ListView1->setHeaderHidden(true);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
     ListView1->setFocusPolicy(Qt::TabFocus);
-    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView1->header()->setStretchLastSection(false);
-    ListView1->setColumnWidth(0, std::max(1, twipsToPixels(1, dpi)));
-    ListView1->setColumnWidth(1, twipsToPixels(1500, dpi));
-    ListView1->setColumnWidth(2, twipsToPixels(2600, dpi));
+    placeInTwips(ListView1, 90, 600, 4200, 2685);
+    ListView1->setColumnWidths(twipsToPixels(1, dpi), twipsToPixels(1500, dpi), twipsToPixels(2600, dpi));
 
     BlinkData = make<Lamp>(this, "BlinkData", QString(), 4320, 600, 150, 150);
     BlinkData->setAccessibleName(QStringLiteral("Data lamp"));
@@ -87,7 +79,7 @@ void KestrinLogger::buildControls() {
     Setup = make<QPushButton>(this, "Setup", QStringLiteral("Program Setup"), 45, 4170, 1275, 285);
     CalibrateButton = make<QPushButton>(this, "CalibrateButton", QStringLiteral("Calibrate"), 1350, 4170, 1140, 285);
     Exit = make<QPushButton>(this, "Exit", QStringLiteral("Exit"), 3540, 4170, 975, 300);
-    Label2 = make<QLabel>(this, "Label2", QString(), 120, 4560, 4335, 255);
+    Label2 = make<StatusLabel>(this, "Label2", QString(), 120, 4560, 4335, 255);
 
     for (Lamp* lamp : {BlinkData, BlinkLog}) {
         lamp->setFlat(true);

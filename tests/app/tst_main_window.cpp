@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
 
 using namespace tarnby;
 using namespace tarnby::test;
@@ -19,13 +18,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString PortProblem = u"There is a possible Port Number problem. Check available PORTS"_s;
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
-
-QStringList column(const QTreeWidget* list, int c) {
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(c);
-    return texts;
-}
 
 // Saves the setup window with the given port text, as a user typing it and pressing Save.
 std::function<void(QDialog&)> saveSetupWithPort(const QString& port) {
@@ -190,10 +182,9 @@ void MainWindow::optionalRowsAndFonts() {
     t.writeSettingsCfg();
     KestrinLogger w(t.environment());
     w.startUp();
-    QCOMPARE(column(w.ListView1, 2), labels);
-    QCOMPARE(column(w.ListView1, 1), QStringList(labels.size(), u"0.0"_s));
+    QCOMPARE(w.ListView1->labels(), labels);
+    QCOMPARE(w.ListView1->values(), QStringList(labels.size(), u"0.0"_s));
     QCOMPARE(w.ListView1->font().pointSize(), points);
-    QVERIFY(w.ListView1->isHeaderHidden());
 }
 
 void MainWindow::exitWithoutPortAppendsTheTotal() {
@@ -235,7 +226,7 @@ void MainWindow::frameUpdatesListAndCaption() {
     QCOMPARE(w.windowTitle(), u"Tarnby - Waiting for Signal"_s);
     port->deliver("2</I><R>2</R><M>0</M><S>11</S>]\r\n");
     QCOMPARE(w.windowTitle(), u"Tarnby  12.57V 3.2A"_s);
-    QCOMPARE(column(w.ListView1, 1),
+    QCOMPARE(w.ListView1->values(),
              (QStringList{u"12.57"_s, u"3.2"_s, u"40.2"_s, u"0.0"_s, u"120"_s, u"6"_s}));
     QCOMPARE(w.BlinkData->colour(), QColor(Qt::red));
     QCOMPARE(w.statusText(), QString()); // the frame before the first one
@@ -357,7 +348,7 @@ void MainWindow::afterSetupSettingsAreReappliedAndPortReopened() {
     QCOMPARE(t.ports.links.front()->portNumber_, 2);
     QCOMPARE(w.delay->text(), u"30"_s);
     QVERIFY(!w.delay->isEnabled());
-    QCOMPARE(column(w.ListView1, 2).last(), u"m/s"_s);
+    QCOMPARE(w.ListView1->labels().last(), u"m/s"_s);
     QCOMPARE(w.ListView1->font().pointSize(), 18);
     t.ports.links.front()->deliver("[<V>240</V><I>10</I>]\r\n");
     QCOMPARE(w.readings().LiveVolts, 12.0); // the new factor

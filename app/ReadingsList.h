@@ -1,0 +1,47 @@
+#pragma once
+// The live list of readings (ListView1): rows of a value and its label in three columns, the
+// first of which stays empty, in a sunken box. Only the cells whose text changed are redrawn,
+// and the texts are drawn without general text layout: on a steady board a frame redraws a few
+// digits and nothing else.
+
+#include "acquisition/ReadingDisplay.h"
+#include "app/LineTextPainter.h"
+
+#include <QFrame>
+#include <QStringList>
+#include <QVector>
+
+namespace tarnby {
+
+class ReadingsList : public QFrame {
+    Q_OBJECT
+public:
+    explicit ReadingsList(QWidget* parent = nullptr);
+
+    void setColumnWidths(int first, int value, int label);
+    // Shows these rows; a different number of rows redraws the whole list.
+    void showRows(const QVector<ReadingRow>& rows);
+    void clear() { showRows({}); }
+
+    QStringList values() const;
+    QStringList labels() const;
+    int rowHeight() const { return rowHeight_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QRect cellRect(int row, int column) const;
+    void fontChanged();
+
+    QVector<ReadingRow> rows_;
+    int columnLeft_[3] = {0, 0, 0};
+    int columnWidth_[3] = {0, 0, 0};
+    int rowHeight_ = 1;
+    int baseline_ = 0; // from a row's top
+    static constexpr int textMargin_ = 3;
+    LineTextPainter text_;
+};
+
+} // namespace tarnby
