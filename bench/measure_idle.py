@@ -2,7 +2,12 @@
 """Runs the real program against the simulated board (2 frames a second, logging every 10 s)
 for a minute and reports its average CPU use, as a share of one core, and its resident memory.
 
-    python3 bench/measure_idle.py [--seconds 60] [--rate 2] [--platform offscreen]
+    python3 bench/measure_idle.py [--seconds 60] [--rate 2] [--platform offscreen] [--reference]
+
+With --reference it then runs a minimal logger in Python against the same board for the same
+time (read the line when it wakes, cut frames at "]", append and fdatasync a line every 10 s):
+on a virtual machine most of an idle program's CPU time is the cost of waking up at all, which
+varies with the host, so the two figures are best read side by side.
 
 CPU time is utime + stime from /proc/<pid>/stat over the measured stretch (after a few seconds
 of start-up); memory is VmRSS from /proc/<pid>/status, sampled every second.
@@ -10,6 +15,7 @@ of start-up); memory is VmRSS from /proc/<pid>/status, sampled every second.
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 
@@ -56,11 +62,55 @@ def measure(seconds, rate, platform):
         app.cleanup()
 
 
+REFERENCE_READER = r"""
+import os, select, sys, time
+fd = os.open(sys.argv[1], os.O_RDWR | os.O_NOCTTY)
+buffer, frames, last = b"", 0, time.monotonic()
+while True:
+    ready, _, _ = select.select([fd], [], [], 1.0)
+    if ready:
+        buffer += os.read(fd, 4096)
+        while b"]" in buffer:
+            _, _, buffer = buffer.partition(b"]")
+            frames += 1
+    if time.monotonic() - last >= 10:
+        last = time.monotonic()
+        with open(sys.argv[2], "ab") as log:
+            log.write(b"%d\r\n" % frames)
+            log.flush()
+            os.fdatasync(log.fileno())
+"""
+
+
+def measure_reference(seconds, rate):
+    app = e2e_support.AppFolder(prog_cfg=e2e_support.prog_cfg_bytes(log_on="0", log_delay="10"))
+    board = e2e_support.Board(app.path, args=["--rate", str(rate), "--seed", "1"])
+    reader = None
+    try:
+        reader = subprocess.Popen([sys.executable, "-c", REFERENCE_READER,
+                                   os.path.join(app.path, "ports", "COM1"),
+                                   os.path.join(app.path, "logs", "reference.txt")])
+        time.sleep(3)
+        start, wall_start = e2e_support.process_cpu_seconds(reader.pid), time.monotonic()
+        time.sleep(seconds)
+        cpu = e2e_support.process_cpu_seconds(reader.pid) - start
+        return 100.0 * cpu / (time.monotonic() - wall_start)
+    finally:
+        if reader is not None:
+            reader.kill()
+            reader.wait()
+        board.stop()
+        board.cleanup()
+        app.cleanup()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--seconds", type=float, default=60)
     parser.add_argument("--rate", type=float, default=2, help="frames per second")
     parser.add_argument("--platform", default="offscreen", help="Qt platform plugin")
+    parser.add_argument("--reference", action="store_true",
+                        help="also measure a minimal Python logger against the same board")
     args = parser.parse_args()
     result = measure(args.seconds, args.rate, args.platform)
     print("tarnby, %.0f frames/s, logging every 10 s, %.0f s measured (%s):"
@@ -70,6 +120,9 @@ def main():
     print("  memory: VmRSS %.1f MiB at start, %.1f MiB at end, %.1f MiB at most"
           % (result["rss_start_mib"], result["rss_end_mib"], result["rss_max_mib"]))
     print("  frames sent: %d; day-log records: %d" % (result["frames"], result["records"]))
+    if args.reference:
+        print("minimal Python logger, same board, %.0f s: CPU %.3f %% of one core"
+              % (args.seconds, measure_reference(args.seconds, args.rate)))
 
 
 if __name__ == "__main__":

@@ -220,6 +220,14 @@ class Board:
                 os.unlink(path)
 
 
+def process_cpu_seconds(pid):
+    """User plus system CPU time a process has used so far."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    # Fields after the command name: state is field 3, utime 14, stime 15.
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def faketime_library():
     """Path of libfaketime.so.1 as the libfaketime package installed it."""
     try:
@@ -258,10 +266,7 @@ class Tarnby:
 
     def cpu_seconds(self):
         """User plus system CPU time used so far."""
-        with open("/proc/%d/stat" % self.pid) as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        # Fields after the command name: state is field 3, utime 14, stime 15.
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+        return process_cpu_seconds(self.pid)
 
     def rss_kib(self):
         with open("/proc/%d/status" % self.pid) as f:
