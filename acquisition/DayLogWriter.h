@@ -2,9 +2,9 @@
 // The day-log record writer: one record per logging interval, appended to
 // logs/P_yyyy_mm_dd.txt of the date at the tick.
 
-#include "acquisition/DurableAppend.h"
 #include "acquisition/LiveReadings.h"
 #include "common/AppPaths.h"
+#include "platform/DurableAppend.h"
 
 #include <QByteArray>
 #include <QDateTime>

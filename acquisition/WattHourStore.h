@@ -3,8 +3,8 @@
 // new calendar date one line with the day's total is appended to logs/Whours.txt and the total
 // restarts; every orderly end of the program appends one line too.
 
-#include "acquisition/DurableAppend.h"
 #include "common/AppPaths.h"
+#include "platform/DurableAppend.h"
 
 #include <QByteArray>
 #include <QDateTime>

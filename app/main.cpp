@@ -1,8 +1,8 @@
-#include "app/KestrinLogger.h"
-#include "app/OrderlyEnd.h"
+#include "app/widgets/KestrinLogger.h"
 #include "common/AppPaths.h"
-#include "platform/Environment.h"
+#include "platform/OrderlyEnd.h"
 #include "platform/SerialPortLink.h"
+#include "platform/widgets/Environment.h"
 
 #include <QApplication>
 
@@ -16,7 +16,8 @@ int main(int argc, char* argv[]) {
     tarnby::QtUserPrompts prompts;
     tarnby::Environment environment{paths, clock, prompts, [paths]() {
                                         return std::unique_ptr<tarnby::SerialLink>(
-                                            std::make_unique<tarnby::SerialPortLink>(paths));
+                                            std::make_unique<tarnby::SerialPortLink>(
+                                                [paths](int n) { return paths.portLink(n); }));
                                     }};
 
     tarnby::KestrinLogger logger(environment);

@@ -6,7 +6,7 @@
 #include "history/HistoryFiles.h"
 #include "history/PlotCursor.h"
 #include "history/PlotModel.h"
-#include "history/PlotPainter.h"
+#include "history/widgets/PlotPainter.h"
 #include "tests/history/HistoryTestData.h"
 
 #include <QDir>

@@ -17,7 +17,9 @@ public:
     QString progCfg() const { return folder_ + QStringLiteral("/prog.cfg"); }
     QString settingsCfg() const { return folder_ + QStringLiteral("/settings.cfg"); }
     QString logsFolder() const { return folder_ + QStringLiteral("/logs"); }
-    QString inLogs(const QString& fileName) const { return folder_ + QStringLiteral("/logs/") + fileName; }
+    QString inLogs(const QString& fileName) const {
+        return folder_ + QStringLiteral("/logs/") + fileName;
+    }
     QString wattHourFile() const { return folder_ + QStringLiteral("/logs/Whours.txt"); }
     // Where port N is linked on Linux: <folder>/ports/COM<N>.
     QString portLink(int portNumber) const {

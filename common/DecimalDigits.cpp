@@ -16,7 +16,8 @@ DecimalDigits DecimalDigits::fromDouble(double value) {
     // The shortest round-trip text (std::to_chars picks the nearest of the shortest); a double
     // that needs more than 15 significant digits is read at 15, as a person would.
     char buf[40];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific);
+    auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific);
     *end = '\0';
     int significant = 0;
     for (const char* c = buf; *c && *c != 'e'; ++c)
@@ -52,7 +53,8 @@ DecimalDigits DecimalDigits::rounded(int decimals, Halves halves) const {
         return DecimalDigits{}; // below half a unit of the last place
     std::string kept = digits.substr(0, static_cast<size_t>(keep));
     const char first = digits[static_cast<size_t>(keep)];
-    const bool moreAfter = digits.size() > static_cast<size_t>(keep) + 1; // digits has no trailing 0s
+    const bool moreAfter =
+        digits.size() > static_cast<size_t>(keep) + 1; // digits has no trailing 0s
     bool up;
     if (first > '5' || (first == '5' && moreAfter))
         up = true;

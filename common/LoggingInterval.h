@@ -9,8 +9,8 @@
 namespace tarnby {
 
 struct LoggingInterval {
-    QString text;       // the box text after clamping ("600", "10", or unchanged as typed)
-    double seconds = 0; // 10 to 600
+    QString text;         // the box text after clamping ("600", "10", or unchanged as typed)
+    double seconds = 0;   // 10 to 600
     int milliseconds = 0; // seconds x 1000, to the nearest whole millisecond
 };
 

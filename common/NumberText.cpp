@@ -92,7 +92,9 @@ std::optional<double> readNumber(QByteArrayView text) {
     return readNumberIn(text);
 }
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 namespace {
 std::optional<int> toInt(double value) {

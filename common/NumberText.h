@@ -21,7 +21,9 @@ std::optional<double> readNumber(QStringView text);
 // The same rule on raw bytes (the receive path works on the bytes the line delivered); a byte
 // outside ASCII is never part of a number.
 std::optional<double> readNumber(QByteArrayView text);
-inline bool readsAsNumber(QStringView text) { return readNumber(text).has_value(); }
+inline bool readsAsNumber(QStringView text) {
+    return readNumber(text).has_value();
+}
 
 // Whole-number conversion used for port numbers, check-box values and settings: reads the text
 // as a number and rounds it to the nearest whole number, a half to the even neighbour (2.5 -> 2,

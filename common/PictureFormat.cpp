@@ -12,9 +12,12 @@ QString formatPicture(double value, std::string_view pattern) {
     const std::string_view fractionPart =
         point == std::string_view::npos ? std::string_view{} : pattern.substr(point + 1);
 
-    const int minIntegerDigits = static_cast<int>(std::count(integerPart.begin(), integerPart.end(), '0'));
-    const int fixedFraction = static_cast<int>(std::count(fractionPart.begin(), fractionPart.end(), '0'));
-    const int optionalFraction = static_cast<int>(std::count(fractionPart.begin(), fractionPart.end(), '#'));
+    const int minIntegerDigits =
+        static_cast<int>(std::count(integerPart.begin(), integerPart.end(), '0'));
+    const int fixedFraction =
+        static_cast<int>(std::count(fractionPart.begin(), fractionPart.end(), '0'));
+    const int optionalFraction =
+        static_cast<int>(std::count(fractionPart.begin(), fractionPart.end(), '#'));
     const int fractionPlaces = fixedFraction + optionalFraction;
 
     const DecimalDigits rounded = DecimalDigits::fromDouble(value).rounded(

@@ -2,7 +2,9 @@
 
 namespace tarnby {
 
-QString timeOfDayText(const QTime& time) { return timeOfDayText(time.hour() * 60 + time.minute()); }
+QString timeOfDayText(const QTime& time) {
+    return timeOfDayText(time.hour() * 60 + time.minute());
+}
 
 QString timeOfDayText(int minutesSinceMidnight) {
     const int hours = minutesSinceMidnight / 60;
@@ -38,8 +40,8 @@ std::optional<int> readTimeOfDay(QStringView text) {
         return std::nullopt;
     const qsizetype second = text.indexOf(u':', first + 1);
     const auto hours = readField(text.first(first), 23);
-    const auto minutes =
-        readField(second < 0 ? text.sliced(first + 1) : text.sliced(first + 1, second - first - 1), 59);
+    const auto minutes = readField(
+        second < 0 ? text.sliced(first + 1) : text.sliced(first + 1, second - first - 1), 59);
     std::optional<int> seconds = 0;
     if (second >= 0)
         seconds = readField(text.sliced(second + 1), 59);

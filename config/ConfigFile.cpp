@@ -73,7 +73,8 @@ QString ConfigReading::takeWholeNumber(QLatin1StringView key) {
     const qsizetype before = problems_.size();
     const QString value = take(key);
     if (problems_.size() == before && fileUsable_ && !readExactWholeNumber(value))
-        problems_ << QStringLiteral("the value \"%1\" of <%2> is not a whole number").arg(value, key);
+        problems_
+            << QStringLiteral("the value \"%1\" of <%2> is not a whole number").arg(value, key);
     return value;
 }
 

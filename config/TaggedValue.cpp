@@ -18,8 +18,12 @@ struct Span {
 // The rule itself, for text of any character type. `open` and `close` are scratch buffers
 // for the two tags built from `key`.
 // Unsigned, so a Latin-1 letter above 0x7F becomes the same code point in a text tag.
-unsigned char keyChar(QLatin1StringView key, qsizetype i) { return static_cast<unsigned char>(key.data()[i]); }
-unsigned char keyChar(QByteArrayView key, qsizetype i) { return static_cast<unsigned char>(key.data()[i]); }
+unsigned char keyChar(QLatin1StringView key, qsizetype i) {
+    return static_cast<unsigned char>(key.data()[i]);
+}
+unsigned char keyChar(QByteArrayView key, qsizetype i) {
+    return static_cast<unsigned char>(key.data()[i]);
+}
 
 // First occurrence of `needle`, whose byte at `anchor` (the key's first letter) is the one
 // looked for first: in a telemetry frame the key letters stand almost only in their tags,

@@ -13,8 +13,8 @@ namespace tarnby {
 struct TaggedValue {
     enum class Status {
         Found,
-        MissingOpening,    // no opening tag
-        MissingClosing,    // opening tag but no closing tag
+        MissingOpening, // no opening tag
+        MissingClosing, // opening tag but no closing tag
         ClosingBeforeOpening
     };
     Status status = Status::MissingOpening;

@@ -105,9 +105,9 @@ const std::vector<double>& PlotModel::values(const HistoryState& state, Trace tr
     return state.RecSpeed;
 }
 
-QRgb PlotModel::colour(Trace trace) {
-    static constexpr QRgb colours[TraceCount] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00,
-                                                 0xFFFFFFFF};
+std::uint32_t PlotModel::colour(Trace trace) {
+    static constexpr std::uint32_t colours[TraceCount] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
+                                                          0xFFFFFF00, 0xFFFFFFFF};
     return colours[static_cast<int>(trace)];
 }
 

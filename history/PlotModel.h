@@ -12,9 +12,9 @@
 
 #include "history/HistoryState.h"
 
-#include <QRgb>
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -26,8 +26,8 @@ constexpr int TraceCount = 5;
 
 struct PlotTrace {
     bool shown = false;
-    QRgb colour = 0;
-    double span = 2; // the box's height in the trace's units
+    std::uint32_t colour = 0; // 0xAARRGGBB
+    double span = 2;          // the box's height in the trace's units
     // y[j] is the height of the record at position PlotFrom + j (j = 0 to steps); segment j
     // joins (j - 1, y[j - 1]) and (j, y[j]). Empty when the trace is not shown.
     std::vector<double> y;
@@ -76,7 +76,7 @@ public:
     static int steps(const HistoryState& state);
 
     static const std::vector<double>& values(const HistoryState& state, Trace trace);
-    static QRgb colour(Trace trace);
+    static std::uint32_t colour(Trace trace); // 0xAARRGGBB
 };
 
 } // namespace tarnby

@@ -5,15 +5,14 @@
 
 namespace tarnby {
 
-QString deviceForPort(const AppPaths& paths, int portNumber) {
+QString deviceForPort(const QString& portLink, int portNumber) {
 #ifdef Q_OS_WIN
-    Q_UNUSED(paths);
+    Q_UNUSED(portLink);
     return QStringLiteral("COM%1").arg(portNumber);
 #else
-    const QString link = paths.portLink(portNumber);
-    const QFileInfo entry(link);
+    const QFileInfo entry(portLink);
     if (entry.exists() || entry.isSymLink())
-        return link;
+        return portLink;
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 #endif
 }

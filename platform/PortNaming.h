@@ -5,14 +5,13 @@
 //   /dev/ttyUSB0, /dev/serial/by-id/..., a pseudo-terminal), otherwise /dev/ttyS<N-1>.
 // - Windows: COM<N>.
 
-#include "common/AppPaths.h"
-
 #include <QString>
 #include <QStringList>
 
 namespace tarnby {
 
-QString deviceForPort(const AppPaths& paths, int portNumber);
+// `portLink` is where the application folder links port N (<folder>/ports/COM<N>).
+QString deviceForPort(const QString& portLink, int portNumber);
 
 // The serial ports the system reports, as device paths (pseudo-terminals are not listed).
 QStringList systemSerialPorts();

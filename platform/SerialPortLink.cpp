@@ -23,7 +23,8 @@ QString describePermissionProblem(const QString& device, const QString& qtError)
     if (!path.isEmpty() && ::stat(path.constData(), &info) == 0 &&
         ::access(path.constData(), R_OK | W_OK) != 0) {
         const group* g = ::getgrgid(info.st_gid);
-        const QString groupName = g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
+        const QString groupName =
+            g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
         return QStringLiteral("no permission to use %1: add yourself to the group %2 "
                               "(sudo usermod -aG %2 $USER), then log out and in")
             .arg(device, groupName);
@@ -33,8 +34,8 @@ QString describePermissionProblem(const QString& device, const QString& qtError)
 }
 } // namespace
 
-SerialPortLink::SerialPortLink(AppPaths paths, QObject* parent)
-    : SerialLink(parent), paths_(std::move(paths)) {
+SerialPortLink::SerialPortLink(PortLinkNaming portLink, QObject* parent)
+    : SerialLink(parent), portLink_(std::move(portLink)) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialLink::dataArrived);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortLink::onError);
 }
@@ -50,7 +51,7 @@ bool SerialPortLink::setPortNumber(int portNumber) {
         device_.clear();
         return false;
     }
-    device_ = deviceForPort(paths_, portNumber);
+    device_ = deviceForPort(portLink_(portNumber), portNumber);
     return true;
 }
 

@@ -1,17 +1,20 @@
 #pragma once
 // The real serial link, over QSerialPort.
 
-#include "common/AppPaths.h"
 #include "platform/SerialLink.h"
 
 #include <QSerialPort>
+#include <functional>
 
 namespace tarnby {
 
 class SerialPortLink : public SerialLink {
     Q_OBJECT
 public:
-    explicit SerialPortLink(AppPaths paths, QObject* parent = nullptr);
+    // Where the application folder links port N (<folder>/ports/COM<N>).
+    using PortLinkNaming = std::function<QString(int portNumber)>;
+
+    explicit SerialPortLink(PortLinkNaming portLink, QObject* parent = nullptr);
     ~SerialPortLink() override;
 
     bool setPortNumber(int portNumber) override;
@@ -27,7 +30,7 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void dropLostLink();
 
-    AppPaths paths_;
+    PortLinkNaming portLink_;
     QSerialPort port_;
     QString device_;
     int baud_ = 0;

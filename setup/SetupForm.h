@@ -69,8 +69,9 @@ struct SetupLoading {
 // The load step. Problems reported: the file missing, unreadable or empty; a key missing or
 // with its closing tag first; a check-box value other than 0, 1 or 2; an SV or MA that is not a
 // number; a BR that is not a whole number; a text holding "<" or a line break (a closing tag on
-// the next line), which is shown but cannot be saved. A stored SV, MA or BR that is a number but matches
-// no button is not a problem: the frame's design default is selected, as the window always has.
+// the next line), which is shown but cannot be saved. A stored SV, MA or BR that is a number but
+// matches no button is not a problem: the frame's design default is selected, as the window always
+// has.
 SetupLoading loadSetupForm(ConfigReading reading);
 
 // The prog.cfg content Save writes: every text as typed, the check boxes and option values in

@@ -1,5 +1,7 @@
 #include "tools/BoardOptions.h"
 
+#include "common/AppPaths.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QRandomGenerator>
@@ -7,7 +9,7 @@
 namespace tarnby::board {
 
 QString BoardOptions::linkPath() const {
-    return folder + QStringLiteral("/ports/COM") + QString::number(port);
+    return AppPaths(folder).portLink(port);
 }
 
 std::optional<BoardOptions> parseBoardOptions(const QStringList& arguments, QString* message,

@@ -1,8 +1,8 @@
 // Day-log records: their exact bytes, the averages, the file of each date, and what happens
 // when the file cannot be written.
 
-#include "tests/support/TestFiles.h"
 #include "acquisition/DayLogWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +17,6 @@ using tarnby::test::at;
 using tarnby::test::readAll;
 
 Q_DECLARE_METATYPE(tarnby::RecordAverages)
-
 
 class DayLogWriterTest : public QObject {
     Q_OBJECT

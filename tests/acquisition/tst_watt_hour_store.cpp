@@ -1,8 +1,8 @@
 // The watt-hour store: its line bytes, the midnight rollover (late ticks, daylight-saving
 // days), the exit line and failed writes.
 
-#include "tests/support/TestFiles.h"
 #include "acquisition/WattHourStore.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The main window driven as a user would, with a fake serial port, a chosen clock and scripted
 // answers to its message boxes and modal windows.
 
-#include "app/KestrinLogger.h"
+#include "app/widgets/KestrinLogger.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAbstractButton>
@@ -30,7 +30,9 @@ std::function<void(QDialog&)> saveSetupWithPort(const QString& port) {
 }
 
 // Runs a timer's tick now, as the event loop would when it falls due.
-void fire(QTimer& timer) { QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection); }
+void fire(QTimer& timer) {
+    QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection);
+}
 
 std::function<void(QDialog&)> abortSetup() {
     return [](QDialog& window) { window.findChild<QPushButton*>(u"Command2"_s)->click(); };
@@ -166,10 +168,14 @@ void MainWindow::optionalRowsAndFonts_data() {
     QTest::addColumn<QStringList>("labels");
     QTest::addColumn<int>("points");
     const QStringList base{u"Volts"_s, u"Amps"_s, u"Watts"_s, u"WattHours"_s};
-    QTest::newRow("neither") << "0" << "0" << base << 24;
-    QTest::newRow("rpm only") << "1" << "0" << (base + QStringList{u"RPM"_s}) << 20;
-    QTest::newRow("wind only") << "0" << "1.0" << (base + QStringList{u"knots"_s}) << 20;
-    QTest::newRow("both") << "1" << "1" << (base + QStringList{u"RPM"_s, u"knots"_s}) << 18;
+    QTest::newRow("neither") << "0"
+                             << "0" << base << 24;
+    QTest::newRow("rpm only") << "1"
+                              << "0" << (base + QStringList{u"RPM"_s}) << 20;
+    QTest::newRow("wind only") << "0"
+                               << "1.0" << (base + QStringList{u"knots"_s}) << 20;
+    QTest::newRow("both") << "1"
+                          << "1" << (base + QStringList{u"RPM"_s, u"knots"_s}) << 18;
 }
 
 void MainWindow::optionalRowsAndFonts() {
@@ -212,7 +218,8 @@ void MainWindow::brokenProgCfgIsReportedAndPortStaysClosed() {
     QVERIFY(t.prompts.messages[0].contains(u"<LogDelay>"_s));
     QVERIFY(!w.portOpen());
     QVERIFY(t.prompts.modalWindows.isEmpty()); // no recovery loop
-    QCOMPARE(t.readFile(u"prog.cfg"_s), QByteArray("Program Config File\r\n\r\n<Port>1</Port>\r\n<BR>4800</BR>\r\n"));
+    QCOMPARE(t.readFile(u"prog.cfg"_s),
+             QByteArray("Program Config File\r\n\r\n<Port>1</Port>\r\n<BR>4800</BR>\r\n"));
 }
 
 void MainWindow::frameUpdatesListAndCaption() {
@@ -263,8 +270,10 @@ void MainWindow::startStopStartAveragesOnlyTheLatestFrames() {
     port->deliver("[<V>120</V><I>20</I>]\r\n");
     port->deliver("[<V>140</V><I>40</I>]\r\n");
     fire(w.loggingTimer());
-    QCOMPARE(t.readFile(u"logs/P_2026_12_06.txt"_s),
-             QByteArray("<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
+    QCOMPARE(
+        t.readFile(u"logs/P_2026_12_06.txt"_s),
+        QByteArray(
+            "<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
     QCOMPARE(w.BlinkLog->colour(), QColor(Qt::red));
 }
 

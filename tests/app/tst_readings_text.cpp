@@ -1,8 +1,8 @@
 // The main window's fast text: the readings list and the status line draw their texts from a
 // glyph table instead of general text layout, so they must look the same as Qt's own drawing.
 
-#include "app/LineTextPainter.h"
-#include "app/ReadingsList.h"
+#include "app/widgets/LineTextPainter.h"
+#include "app/widgets/ReadingsList.h"
 
 #include <QAccessible>
 #include <QImage>
@@ -77,13 +77,15 @@ private slots:
         }
         const QVector<int> a = inkByColumn(ours), b = inkByColumn(qts);
         QVERIFY(inkWidth(b) > 0);
-        // Whole-pixel glyph positions and no kerning (as in "Wa"): at most a few pixels of difference.
+        // Whole-pixel glyph positions and no kerning (as in "Wa"): at most a few pixels of
+        // difference.
         QVERIFY2(qAbs(inkWidth(a) - inkWidth(b)) <= 3,
                  qPrintable(u"%1 against %2"_s.arg(inkWidth(a)).arg(inkWidth(b))));
         // The same glyphs: a wrong or missing glyph changes the amount of ink by far more.
         const long ourInk = std::accumulate(a.begin(), a.end(), 0L);
         const long qtInk = std::accumulate(b.begin(), b.end(), 0L);
-        QVERIFY2(qAbs(ourInk - qtInk) * 20 < qtInk, qPrintable(u"%1 against %2"_s.arg(ourInk).arg(qtInk)));
+        QVERIFY2(qAbs(ourInk - qtInk) * 20 < qtInk,
+                 qPrintable(u"%1 against %2"_s.arg(ourInk).arg(qtInk)));
     }
 
     void controlCharactersTakeNoSpaceAndTextStopsAtTheWidth() {

@@ -60,20 +60,35 @@ void ConfigFiles::taggedValueRule_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("value");
     const int found = int(TaggedValue::Status::Found);
-    QTest::newRow("plain") << "<Port>1</Port>" << "Port" << found << "1";
-    QTest::newRow("leading space kept") << "<WSUnits> MPH</WSUnits>" << "WSUnits" << found << " MPH";
-    QTest::newRow("empty value") << "<LogOn></LogOn>" << "LogOn" << found << "";
-    QTest::newRow("line break kept") << "<BR>4800\r\n</BR>" << "BR" << found << "4800\r\n";
+    QTest::newRow("plain") << "<Port>1</Port>"
+                           << "Port" << found << "1";
+    QTest::newRow("leading space kept") << "<WSUnits> MPH</WSUnits>"
+                                        << "WSUnits" << found << " MPH";
+    QTest::newRow("empty value") << "<LogOn></LogOn>"
+                                 << "LogOn" << found << "";
+    QTest::newRow("line break kept") << "<BR>4800\r\n</BR>"
+                                     << "BR" << found << "4800\r\n";
     QTest::newRow("other order and blank lines")
-        << "head\r\n\r\n<BR>9600</BR>\r\n\r\n<Port>3</Port>\r\n" << "Port" << found << "3";
-    QTest::newRow("first occurrence wins") << "<SV>12</SV><SV>48</SV>" << "SV" << found << "12";
-    QTest::newRow("other tags ignored") << "<X><SV>12</SV></X>" << "SV" << found << "12";
-    QTest::newRow("lower case is not a tag") << "<port>1</port>" << "Port" << int(TaggedValue::Status::MissingOpening) << "";
-    QTest::newRow("missing closing") << "<Port>1" << "Port" << int(TaggedValue::Status::MissingClosing) << "";
-    QTest::newRow("closing first") << "</Port>1<Port>" << "Port" << int(TaggedValue::Status::ClosingBeforeOpening) << "";
-    QTest::newRow("missing opening") << "1</Port>" << "Port" << int(TaggedValue::Status::MissingOpening) << "";
-    QTest::newRow("prefix key not confused") << "<VoltDivider>5</VoltDivider><V>7</V>" << "V" << found << "7";
-    QTest::newRow("empty text") << "" << "BR" << int(TaggedValue::Status::MissingOpening) << "";
+        << "head\r\n\r\n<BR>9600</BR>\r\n\r\n<Port>3</Port>\r\n"
+        << "Port" << found << "3";
+    QTest::newRow("first occurrence wins") << "<SV>12</SV><SV>48</SV>"
+                                           << "SV" << found << "12";
+    QTest::newRow("other tags ignored") << "<X><SV>12</SV></X>"
+                                        << "SV" << found << "12";
+    QTest::newRow("lower case is not a tag")
+        << "<port>1</port>"
+        << "Port" << int(TaggedValue::Status::MissingOpening) << "";
+    QTest::newRow("missing closing") << "<Port>1"
+                                     << "Port" << int(TaggedValue::Status::MissingClosing) << "";
+    QTest::newRow("closing first")
+        << "</Port>1<Port>"
+        << "Port" << int(TaggedValue::Status::ClosingBeforeOpening) << "";
+    QTest::newRow("missing opening") << "1</Port>"
+                                     << "Port" << int(TaggedValue::Status::MissingOpening) << "";
+    QTest::newRow("prefix key not confused") << "<VoltDivider>5</VoltDivider><V>7</V>"
+                                             << "V" << found << "7";
+    QTest::newRow("empty text") << ""
+                                << "BR" << int(TaggedValue::Status::MissingOpening) << "";
 }
 
 void ConfigFiles::taggedValueRule() {
@@ -89,7 +104,8 @@ void ConfigFiles::taggedValueRule() {
 
 void ConfigFiles::taggedValueOnBytesAgrees() {
     const QByteArray frame = "[<V>125.3</V><I>512</I><R></R>]";
-    QCOMPARE(findTaggedValue(QByteArrayView(frame), QByteArrayView("V")).value, QByteArrayView("125.3"));
+    QCOMPARE(findTaggedValue(QByteArrayView(frame), QByteArrayView("V")).value,
+             QByteArrayView("125.3"));
     QVERIFY(findTaggedValue(QByteArrayView(frame), QByteArrayView("R")).found());
     QCOMPARE(findTaggedValue(QByteArrayView(frame), QByteArrayView("R")).value.size(), 0);
     QCOMPARE(findTaggedValue(QByteArrayView("</I>3<I>"), QByteArrayView("I")).status,
@@ -98,10 +114,11 @@ void ConfigFiles::taggedValueOnBytesAgrees() {
 
 void ConfigFiles::progCfgBytesExact() {
     QCOMPARE(progCfgBytes(sampleProg()),
-             QByteArray("Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
-                        "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
-                        "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n"
-                        "<WSUnits> MPH</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n"));
+             QByteArray(
+                 "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
+                 "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
+                 "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n"
+                 "<WSUnits> MPH</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n"));
 }
 
 void ConfigFiles::settingsCfgBytesExact() {
@@ -135,18 +152,25 @@ void ConfigFiles::writingReplacesTheWholeFile() {
     const CalibrationSettings s{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s};
     QVERIFY(writeSettingsCfg(path, s).ok);
     QCOMPARE(readAll(path), settingsCfgBytes(s));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"settings.cfg"_s}); // no temporary left
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             QStringList{u"settings.cfg"_s}); // no temporary left
 }
 
 void ConfigFiles::problemsNameFileAndKey_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty file") << "" << "the file is empty";
-    QTest::newRow("key missing") << "<LogDelay>60</LogDelay>" << "the key <BR> is missing";
-    QTest::newRow("closing first") << "</BR>4800<BR>" << "the closing tag </BR> comes before <BR>";
-    QTest::newRow("no closing tag") << "<BR>4800" << "the key <BR> has no closing tag </BR>";
-    QTest::newRow("not whole") << "<BR>48.5</BR>" << "the value \"48.5\" of <BR> is not a whole number";
-    QTest::newRow("letters") << "<BR>fast</BR>" << "the value \"fast\" of <BR> is not a whole number";
+    QTest::newRow("empty file") << ""
+                                << "the file is empty";
+    QTest::newRow("key missing") << "<LogDelay>60</LogDelay>"
+                                 << "the key <BR> is missing";
+    QTest::newRow("closing first") << "</BR>4800<BR>"
+                                   << "the closing tag </BR> comes before <BR>";
+    QTest::newRow("no closing tag") << "<BR>4800"
+                                    << "the key <BR> has no closing tag </BR>";
+    QTest::newRow("not whole") << "<BR>48.5</BR>"
+                               << "the value \"48.5\" of <BR> is not a whole number";
+    QTest::newRow("letters") << "<BR>fast</BR>"
+                             << "the value \"fast\" of <BR> is not a whole number";
 }
 
 void ConfigFiles::problemsNameFileAndKey() {
@@ -165,8 +189,9 @@ void ConfigFiles::missingFileIsReported() {
     QTemporaryDir dir;
     ConfigReading reading = ConfigReading::read(dir.filePath(u"settings.cfg"_s), u"settings.cfg"_s);
     QCOMPARE(reading.take("VoltDivider"_L1), QString());
-    QCOMPARE(reading.problems(), QStringList{u"the file is missing"_s}); // one problem, not one per key
-    QVERIFY(!QFile::exists(dir.filePath(u"settings.cfg"_s)));         // nothing invented
+    QCOMPARE(reading.problems(),
+             QStringList{u"the file is missing"_s});          // one problem, not one per key
+    QVERIFY(!QFile::exists(dir.filePath(u"settings.cfg"_s))); // nothing invented
 }
 
 void ConfigFiles::failedWriteKeepsOldFile() {

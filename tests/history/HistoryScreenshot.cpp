@@ -4,8 +4,8 @@
 //
 // Usage: history-screenshot <file.png>
 
-#include "history/Graph.h"
-#include "history/PlotWidget.h"
+#include "history/widgets/Graph.h"
+#include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
 

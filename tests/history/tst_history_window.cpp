@@ -3,9 +3,9 @@
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"
-#include "history/Graph.h"
 #include "history/HistoryFiles.h"
-#include "history/PlotWidget.h"
+#include "history/widgets/Graph.h"
+#include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"

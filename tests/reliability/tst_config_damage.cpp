@@ -5,7 +5,7 @@
 // (settings.cfg); neither file is ever rewritten. Keys present whole in any order, or twice
 // (the first one counts), start the program normally.
 
-#include "app/KestrinLogger.h"
+#include "app/widgets/KestrinLogger.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>

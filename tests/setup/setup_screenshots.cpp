@@ -3,8 +3,8 @@
 // Run under a display server for the platform's own look, for example:
 //   xvfb-run -a build/tests/setup_screenshots docs
 
-#include "setup/Calibrate.h"
-#include "setup/ProgramSetup.h"
+#include "setup/widgets/Calibrate.h"
+#include "setup/widgets/ProgramSetup.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>

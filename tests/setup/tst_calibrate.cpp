@@ -2,9 +2,9 @@
 // (loading, the raw and scaled captions, Zero, Save, the ways of leaving, the port), and its
 // receive procedure and save check alone for the cases a window cannot reach as directly.
 
-#include "setup/Calibrate.h"
 #include "setup/CalibrationForm.h"
 #include "setup/CalibrationReceiver.h"
+#include "setup/widgets/Calibrate.h"
 #include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -3,8 +3,8 @@
 // it that the window cannot reach one by one: stored texts selecting buttons, load problems,
 // save refusals, the port hint.
 
-#include "setup/ProgramSetup.h"
 #include "setup/SetupForm.h"
+#include "setup/widgets/ProgramSetup.h"
 #include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 

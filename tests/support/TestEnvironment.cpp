@@ -27,7 +27,9 @@ void ScriptedPrompts::runModal(QDialog& window) {
         window.reject();
 }
 
-TestEnvironment::TestEnvironment() { QDir(dir.path()).mkdir(QStringLiteral("logs")); }
+TestEnvironment::TestEnvironment() {
+    QDir(dir.path()).mkdir(QStringLiteral("logs"));
+}
 
 Environment TestEnvironment::environment() {
     return Environment{AppPaths(dir.path()), clock, prompts, ports.factory()};
@@ -47,9 +49,10 @@ QByteArray TestEnvironment::readFile(const QString& relative) const {
     return file.readAll();
 }
 
-void TestEnvironment::writeProgCfg(const QString& port, const QString& logDelay, const QString& logOn,
-                                   const QString& displayRpm, const QString& displayWs,
-                                   const QString& wsUnits, const QString& br) const {
+void TestEnvironment::writeProgCfg(const QString& port, const QString& logDelay,
+                                   const QString& logOn, const QString& displayRpm,
+                                   const QString& displayWs, const QString& wsUnits,
+                                   const QString& br) const {
     ProgSettings s;
     s.Port = port;
     s.Savehtml = QStringLiteral("0");

@@ -2,7 +2,7 @@
 // A complete fake environment for driving the real windows: an application folder in a
 // temporary directory, a settable clock, scripted prompts and fake serial ports.
 
-#include "platform/Environment.h"
+#include "platform/widgets/Environment.h"
 #include "tests/support/FakeSerialLink.h"
 
 #include <QByteArray>
@@ -46,9 +46,12 @@ public:
     void writeFile(const QString& relative, const QByteArray& bytes) const;
     QByteArray readFile(const QString& relative) const;
     // A prog.cfg with the given values (as the setup window writes it).
-    void writeProgCfg(const QString& port = QStringLiteral("1"), const QString& logDelay = QStringLiteral("60"),
-                      const QString& logOn = QStringLiteral("0"), const QString& displayRpm = QStringLiteral("1"),
-                      const QString& displayWs = QStringLiteral("1"), const QString& wsUnits = QStringLiteral("MPH"),
+    void writeProgCfg(const QString& port = QStringLiteral("1"),
+                      const QString& logDelay = QStringLiteral("60"),
+                      const QString& logOn = QStringLiteral("0"),
+                      const QString& displayRpm = QStringLiteral("1"),
+                      const QString& displayWs = QStringLiteral("1"),
+                      const QString& wsUnits = QStringLiteral("MPH"),
                       const QString& br = QStringLiteral("4800")) const;
     // A settings.cfg with the given factors.
     void writeSettingsCfg(const QString& voltDivider = QStringLiteral("10"),

@@ -9,7 +9,7 @@
 // typed. "Abort" sets the port number to "0" and saves. Escape and the title-bar close write
 // nothing.
 
-#include "platform/Environment.h"
+#include "platform/widgets/Environment.h"
 #include "setup/SetupForm.h"
 
 #include <QDialog>

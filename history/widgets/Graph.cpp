@@ -1,12 +1,12 @@
-#include "history/Graph.h"
+#include "history/widgets/Graph.h"
 
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
-#include "history/FolderReveal.h"
 #include "history/HistoryFiles.h"
 #include "history/HistorySettings.h"
 #include "history/PlotModel.h"
-#include "history/PlotWidget.h"
+#include "history/widgets/FolderReveal.h"
+#include "history/widgets/PlotWidget.h"
 
 #include <QCheckBox>
 #include <QDir>

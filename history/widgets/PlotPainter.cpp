@@ -1,4 +1,4 @@
-#include "history/PlotPainter.h"
+#include "history/widgets/PlotPainter.h"
 
 #include <QPainter>
 #include <QPen>

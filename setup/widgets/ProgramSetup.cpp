@@ -1,5 +1,5 @@
-#include "setup/ProgramSetup.h"
-#include "setup/NamedWidgets.h"
+#include "setup/widgets/ProgramSetup.h"
+#include "setup/widgets/NamedWidgets.h"
 
 #include "platform/PortNaming.h"
 
@@ -261,7 +261,7 @@ void ProgramSetup::abortSetup() {
 void ProgramSetup::showPortDevice() {
     const AppPaths& paths = env_.paths;
     PortDevice->setText(portDeviceHint(PortNumber->text(), [&paths](int port) {
-        const QString device = deviceForPort(paths, port);
+        const QString device = deviceForPort(paths.portLink(port), port);
         const QFileInfo entry(device);
         QString text = device;
         if (entry.isSymLink())

@@ -5,7 +5,7 @@
 #include "common/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
-#include "platform/UserPrompts.h"
+#include "platform/widgets/UserPrompts.h"
 
 namespace tarnby {
 

@@ -9,13 +9,13 @@
 #include "acquisition/LiveReadings.h"
 #include "acquisition/ReadingDisplay.h"
 #include "acquisition/WattHourStore.h"
-#include "app/Lamp.h"
-#include "app/ReadingsList.h"
-#include "app/StatusLabel.h"
 #include "app/StatusLine.h"
+#include "app/widgets/Lamp.h"
+#include "app/widgets/ReadingsList.h"
+#include "app/widgets/StatusLabel.h"
 #include "config/CalibrationSettings.h"
 #include "history/HistoryState.h"
-#include "platform/Environment.h"
+#include "platform/widgets/Environment.h"
 
 #include <QTimer>
 #include <QWidget>

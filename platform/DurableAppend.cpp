@@ -1,4 +1,4 @@
-#include "acquisition/DurableAppend.h"
+#include "platform/DurableAppend.h"
 
 #include <QDir>
 #include <QFile>

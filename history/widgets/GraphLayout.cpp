@@ -3,10 +3,10 @@
 // the start, watt-hour and finish labels under it and one column per trace below (check box,
 // value under the cursor, scale top, scale bottom).
 
-#include "history/FolderReveal.h"
-#include "history/Graph.h"
 #include "history/PlotModel.h"
-#include "history/PlotWidget.h"
+#include "history/widgets/FolderReveal.h"
+#include "history/widgets/Graph.h"
+#include "history/widgets/PlotWidget.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "app/KestrinLogger.h"
+#include "app/widgets/KestrinLogger.h"
 
 #include "common/LoggingInterval.h"
 #include "common/NumberText.h"
 #include "config/ConfigFile.h"
-#include "history/Graph.h"
-#include "setup/Calibrate.h"
-#include "setup/ProgramSetup.h"
+#include "history/widgets/Graph.h"
+#include "setup/widgets/Calibrate.h"
+#include "setup/widgets/ProgramSetup.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -22,8 +22,10 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString CommsProblem = QStringLiteral("     possible COMMS problem");
 const QString CorruptData = QStringLiteral("possible corrupt COMMS data");
-const QString PortProblem = QStringLiteral("There is a possible Port Number problem. Check available PORTS");
-const QString BadDelay = QStringLiteral("Invalid delay period, needs to be a number between 10 and 600");
+const QString PortProblem =
+    QStringLiteral("There is a possible Port Number problem. Check available PORTS");
+const QString BadDelay =
+    QStringLiteral("Invalid delay period, needs to be a number between 10 and 600");
 constexpr int ReconnectMs = 3000;
 
 // A value "equals 1" when it compares numerically equal to 1.
@@ -34,8 +36,8 @@ bool equalsOne(const QString& text) {
 } // namespace
 
 KestrinLogger::KestrinLogger(const Environment& environment, QWidget* parent)
-    : QWidget(parent), env_(environment), MSComm1(environment.makeSerialLink()), dayLog_(environment.paths),
-      wattHours_(environment.paths, environment.clock.now().date()) {
+    : QWidget(parent), env_(environment), MSComm1(environment.makeSerialLink()),
+      dayLog_(environment.paths), wattHours_(environment.paths, environment.clock.now().date()) {
     buildControls();
 
     connect(MSComm1.get(), &SerialLink::dataArrived, this, &KestrinLogger::onDataArrived);
@@ -66,9 +68,13 @@ KestrinLogger::KestrinLogger(const Environment& environment, QWidget* parent)
 
 KestrinLogger::~KestrinLogger() = default;
 
-QString KestrinLogger::statusText() const { return Label2->text(); }
+QString KestrinLogger::statusText() const {
+    return Label2->text();
+}
 
-void KestrinLogger::startUp() { runStartUp(true); }
+void KestrinLogger::startUp() {
+    runStartUp(true);
+}
 
 // The start-up sequence. A port failure leads to the recovery (message, setup window) and then
 // to start-up again; this loops until the port opens or the port is set to "0".
@@ -128,12 +134,16 @@ void KestrinLogger::loadSettings() {
 
     if (!prog.ok())
         env_.prompts.showMessage(
-            this, prog.problemMessage(u"Tarnby runs without its serial port until the settings are complete. "
-                                      u"Open Program Setup and press \"Save Setings\" to write a complete file."_s));
+            this,
+            prog.problemMessage(
+                u"Tarnby runs without its serial port until the settings are complete. "
+                u"Open Program Setup and press \"Save Setings\" to write a complete file."_s));
     if (!settings.ok())
         env_.prompts.showMessage(
-            this, settings.problemMessage(u"Readings cannot be scaled until the calibration is complete. "
-                                          u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s));
+            this,
+            settings.problemMessage(
+                u"Readings cannot be scaled until the calibration is complete. "
+                u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s));
 }
 
 bool KestrinLogger::configureAndOpenPort() {
@@ -197,7 +207,9 @@ void KestrinLogger::setLoggingControls(bool on) {
     StopLogging->setEnabled(on);
 }
 
-void KestrinLogger::onStartLogging() { beginLogging(true); }
+void KestrinLogger::onStartLogging() {
+    beginLogging(true);
+}
 
 void KestrinLogger::onStopLogging() {
     setLoggingControls(false);
@@ -266,7 +278,8 @@ void KestrinLogger::endOfRun() {
     if (totalWritten_)
         return;
     totalWritten_ = true;
-    const AppendOutcome outcome = wattHours_.appendExitLine(env_.clock.now(), readings_.WattHourTotal);
+    const AppendOutcome outcome =
+        wattHours_.appendExitLine(env_.clock.now(), readings_.WattHourTotal);
     if (!outcome.ok) {
         if (isVisible())
             env_.prompts.showMessage(this, outcome.error);
@@ -362,7 +375,8 @@ void KestrinLogger::onWattHourTick() {
 
 void KestrinLogger::rebuildList() {
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
     font.setPointSize(listFontPointSize(listOptions_));
     ListView1->setFont(font);
     ListView1->showRows(initialRows(listOptions_));

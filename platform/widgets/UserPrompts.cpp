@@ -1,4 +1,4 @@
-#include "platform/UserPrompts.h"
+#include "platform/widgets/UserPrompts.h"
 
 #include <QDialog>
 #include <QMessageBox>

@@ -12,7 +12,7 @@
 #include "history/HistoryState.h"
 #include "history/PlotCursor.h"
 #include "history/TimeRange.h"
-#include "platform/Environment.h"
+#include "platform/widgets/Environment.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "app/OrderlyEnd.h"
+#include "platform/OrderlyEnd.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -3,7 +3,7 @@
 // single line without general text layout; otherwise it is a plain label (screen readers read
 // it as one).
 
-#include "app/LineTextPainter.h"
+#include "app/widgets/LineTextPainter.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "app/ReadingsList.h"
+#include "app/widgets/ReadingsList.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -12,7 +12,8 @@ namespace {
 // What a screen reader reads from the list: its name and, as its value, one line per row.
 class ReadingsListAccessible : public QAccessibleWidget {
 public:
-    explicit ReadingsListAccessible(ReadingsList* list) : QAccessibleWidget(list, QAccessible::List) {}
+    explicit ReadingsListAccessible(ReadingsList* list)
+        : QAccessibleWidget(list, QAccessible::List) {}
     QString text(QAccessible::Text t) const override {
         if (t != QAccessible::Value)
             return QAccessibleWidget::text(t);
@@ -34,7 +35,8 @@ QAccessibleInterface* readingsListAccessible(const QString& className, QObject* 
 } // namespace
 
 ReadingsList::ReadingsList(QWidget* parent) : QFrame(parent) {
-    static const bool accessibleInstalled = (QAccessible::installFactory(readingsListAccessible), true);
+    static const bool accessibleInstalled =
+        (QAccessible::installFactory(readingsListAccessible), true);
     Q_UNUSED(accessibleInstalled);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
@@ -87,7 +89,8 @@ QStringList ReadingsList::labels() const {
 
 QRect ReadingsList::cellRect(int row, int column) const {
     const QRect inside = contentsRect();
-    const QRect cell(columnLeft_[column], inside.top() + row * rowHeight_, columnWidth_[column], rowHeight_);
+    const QRect cell(columnLeft_[column], inside.top() + row * rowHeight_, columnWidth_[column],
+                     rowHeight_);
     return cell.intersected(inside);
 }
 
@@ -118,7 +121,8 @@ void ReadingsList::paintEvent(QPaintEvent* event) {
                 continue;
             painter.setClipRect(cell);
             const QString& text = column == 1 ? rows_[row].value : rows_[row].label;
-            text_.draw(painter, QPointF(cell.left() + textMargin_, cell.top() + baseline_), text, cell.width());
+            text_.draw(painter, QPointF(cell.left() + textMargin_, cell.top() + baseline_), text,
+                       cell.width());
         }
     }
 }

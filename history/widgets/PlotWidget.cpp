@@ -1,6 +1,6 @@
-#include "history/PlotWidget.h"
+#include "history/widgets/PlotWidget.h"
 
-#include "history/PlotPainter.h"
+#include "history/widgets/PlotPainter.h"
 
 #include <QMouseEvent>
 #include <QPainter>

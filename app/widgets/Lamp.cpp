@@ -1,4 +1,4 @@
-#include "app/Lamp.h"
+#include "app/widgets/Lamp.h"
 
 #include <QPainter>
 

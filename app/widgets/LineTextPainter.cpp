@@ -1,4 +1,4 @@
-#include "app/LineTextPainter.h"
+#include "app/widgets/LineTextPainter.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -8,7 +8,9 @@
 namespace tarnby {
 
 namespace {
-bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+bool isControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
 } // namespace
 
 void LineTextPainter::setFont(const QFont& font) {
@@ -34,7 +36,8 @@ void LineTextPainter::setFont(const QFont& font) {
     }
 }
 
-void LineTextPainter::draw(QPainter& painter, QPointF origin, const QString& text, qreal maxWidth) const {
+void LineTextPainter::draw(QPainter& painter, QPointF origin, const QString& text,
+                           qreal maxWidth) const {
     if (text.isEmpty())
         return;
     bool latin = latinComplete_;

@@ -14,7 +14,7 @@
 // Escape and the title-bar close write nothing. Enter does nothing: the user is still
 // adjusting factors. The window's port is closed whenever the window closes.
 
-#include "platform/Environment.h"
+#include "platform/widgets/Environment.h"
 #include "setup/CalibrationReceiver.h"
 
 #include <QDialog>

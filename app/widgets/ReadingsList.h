@@ -5,7 +5,7 @@
 // digits and nothing else.
 
 #include "acquisition/ReadingDisplay.h"
-#include "app/LineTextPainter.h"
+#include "app/widgets/LineTextPainter.h"
 
 #include <QFrame>
 #include <QStringList>

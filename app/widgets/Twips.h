@@ -15,7 +15,8 @@ inline int twipsToPixels(int twips, double logicalDpi) {
 // Places `widget` at left, top, width, height given in twips.
 inline void placeInTwips(QWidget* widget, int left, int top, int width, int height) {
     const double dpi = widget->logicalDpiX();
-    widget->setGeometry(twipsToPixels(left, dpi), twipsToPixels(top, dpi), std::max(1, twipsToPixels(width, dpi)),
+    widget->setGeometry(twipsToPixels(left, dpi), twipsToPixels(top, dpi),
+                        std::max(1, twipsToPixels(width, dpi)),
                         std::max(1, twipsToPixels(height, dpi)));
 }
 

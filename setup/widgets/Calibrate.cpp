@@ -1,5 +1,5 @@
-#include "setup/Calibrate.h"
-#include "setup/NamedWidgets.h"
+#include "setup/widgets/Calibrate.h"
+#include "setup/widgets/NamedWidgets.h"
 
 #include "common/NumberText.h"
 #include "setup/CalibrationForm.h"

@@ -1,4 +1,4 @@
-#include "history/FolderReveal.h"
+#include "history/widgets/FolderReveal.h"
 
 #include <QEvent>
 #include <QFileSystemModel>

@@ -1,4 +1,4 @@
-#include "app/StatusLabel.h"
+#include "app/widgets/StatusLabel.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -23,7 +23,8 @@ void StatusLabel::paintEvent(QPaintEvent*) {
     const QRect inside = contentsRect();
     const QFontMetrics metrics(font());
     painter.setPen(palette().color(QPalette::WindowText));
-    const qreal baseline = inside.top() + (inside.height() - metrics.height()) / 2 + metrics.ascent();
+    const qreal baseline =
+        inside.top() + (inside.height() - metrics.height()) / 2 + metrics.ascent();
     text_.draw(painter, QPointF(inside.left(), baseline), text(), inside.width());
 }
 
