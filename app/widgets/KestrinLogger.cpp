@@ -278,7 +278,7 @@ void KestrinLogger::endOfRun() {
     if (totalWritten_)
         return;
     totalWritten_ = true;
-    const AppendOutcome outcome =
+    const FileOutcome outcome =
         wattHours_.appendExitLine(env_.clock.now(), readings_.WattHourTotal);
     if (!outcome.ok) {
         if (isVisible())
