@@ -1,8 +1,9 @@
 #include "history/CsvExporter.h"
 
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/PictureBytes.h"
+#include "platform/FileWriting.h"
 
 #include <QDir>
 

@@ -2,11 +2,12 @@
 
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/HistorySettings.h"
 #include "history/PlotModel.h"
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/PlotWidget.h"
+#include "platform/FileWriting.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/widgets/Graph.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
