@@ -93,7 +93,15 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     readout_ = makeLabel(this, "monthReadout");
     readout_->setMinimumHeight(readout_->fontMetrics().height() * 2);
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    column->addWidget(readout_);
+    auto* legend = makeLabel(this, "monthLegend", "#606060");
+    legend->setText(QStringLiteral("Bars: the day's energy (left scale). Red: the day's lowest "
+                                   "to highest battery volts (right scale)."));
+    legend->setWordWrap(true);
+    legend->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(readout_, 1);
+    footer->addWidget(legend, 1);
+    column->addLayout(footer);
 
     for (MonthDayButton* day : days_) {
         connect(day, &MonthDayButton::pointed, readout_, &QLabel::setText);

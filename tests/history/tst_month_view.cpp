@@ -89,7 +89,8 @@ void MonthViewTest::dayAsTheDayPlotShowsIt() {
     const DaySummary& day = month.days[static_cast<size_t>(Day.day() - 1)];
     QCOMPARE(static_cast<int>(day.state), state);
     if (!figures.isEmpty())
-        QVERIFY(MonthPlot::make(month, 35).days[5].readout.endsWith(QStringLiteral(": ") + figures));
+        QVERIFY(
+            MonthPlot::make(month, 35).days[5].readout.endsWith(QStringLiteral(": ") + figures));
     QCOMPARE(day.wattHours.has_value(), day.summarized() && seconds);
     if (day.wattHours) {
         // The whole day plotted, as a pick of its log in the file list plots it.
