@@ -2,7 +2,7 @@
 
 #include "acquisition/DayLogWriter.h"
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "platform/FileWriting.h"
 #include "history/HistoryState.h"
 #include "history/PlotModel.h"
 #include "history/TimeRange.h"
