@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace tarnby {
@@ -22,8 +21,11 @@ DecimalDigits DecimalDigits::fromDouble(double value) {
     int significant = 0;
     for (const char* c = buf; *c && *c != 'e'; ++c)
         significant += (*c >= '0' && *c <= '9');
-    if (ec != std::errc() || significant > 15)
-        std::snprintf(buf, sizeof buf, "%.14e", magnitude);
+    if (ec != std::errc() || significant > 15) {
+        const auto rounded =
+            std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific, 14);
+        *rounded.ptr = '\0';
+    }
     // buf is "d.ddde[+-]xx"
     std::string mantissa;
     const char* p = buf;
