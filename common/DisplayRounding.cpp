@@ -6,21 +6,21 @@
 namespace tarnby {
 
 namespace {
-std::string roundedText(double value, int decimals) {
-    return DecimalDigits::fromDouble(value)
-        .rounded(decimals, DecimalDigits::Halves::ToEven)
-        .plainText();
+DecimalDigits roundedDigits(double value, int decimals) {
+    return DecimalDigits::fromDouble(value).rounded(decimals, DecimalDigits::Halves::ToEven);
 }
 } // namespace
 
 double roundForDisplay(double value, int decimals) {
-    const std::string text = roundedText(value, decimals);
-    return readNumber(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())))
-        .value_or(0.0);
+    char text[DecimalDigits::MaxPlainText];
+    const char* end = roundedDigits(value, decimals).writePlain(text);
+    return readNumber(QByteArrayView(text, end - text)).value_or(0.0);
 }
 
 QString displayText(double value, int decimals) {
-    return QString::fromStdString(roundedText(value, decimals));
+    char text[DecimalDigits::MaxPlainText];
+    const char* end = roundedDigits(value, decimals).writePlain(text);
+    return QString::fromLatin1(text, end - text);
 }
 
 QString plainNumberText(double value) {

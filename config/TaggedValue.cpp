@@ -19,6 +19,19 @@ unsigned char keyChar(QByteArrayView key, qsizetype i) {
     return static_cast<unsigned char>(key.data()[i]);
 }
 
+// First occurrence of `tag`: found through its key's first letter at `anchor` (in frames and
+// record lines a key letter stands almost only in its tags, while "<" starts every tag), then
+// compared whole. Same answer as text.indexOf(tag), and several times faster on short lines.
+template <typename View> qsizetype firstIndex(View text, View tag, qsizetype anchor) {
+    for (qsizetype at = anchor;; ++at) {
+        at = text.indexOf(tag[anchor], at);
+        if (at < 0)
+            return -1;
+        if (text.sliced(at - anchor).startsWith(tag))
+            return at - anchor;
+    }
+}
+
 // The rule itself, for text of either character type. The two tags are built from `key` in the
 // scratch buffers `open` and `close`, so no search allocates.
 template <typename View, typename Char, typename Key>
@@ -37,10 +50,10 @@ Span locate(View text, const Key& key, Char* open, Char* close) {
     close[2 + n] = '>';
     const View openTag(open, n + 2);
     const View closeTag(close, n + 3);
-    const qsizetype p = text.indexOf(openTag);
+    const qsizetype p = firstIndex(text, openTag, 1);
     if (p < 0)
         return {TaggedValue::Status::MissingOpening};
-    const qsizetype q = text.indexOf(closeTag);
+    const qsizetype q = firstIndex(text, closeTag, 2);
     if (q < 0)
         return {TaggedValue::Status::MissingClosing};
     const qsizetype start = p + openTag.size();
