@@ -17,7 +17,10 @@ Required requiredValue(QByteArrayView frameText, QByteArrayView tag, double& val
         return Required::Corrupt;
     if (!raw.found() || raw.value.isEmpty() || raw.value == QByteArrayView("0"))
         return Required::Absent;
-    value = readNumber(raw.value).value_or(0.0);
+    const NumberReading number = readNumberText(raw.value);
+    if (number.outOfRange)
+        return Required::Corrupt;
+    value = number.value.value_or(0.0);
     return Required::Present;
 }
 } // namespace

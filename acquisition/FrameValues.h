@@ -1,7 +1,8 @@
 #pragma once
 // The five values of one telemetry frame, taken by the tagged value rule.
 //
-// V and I: missing, empty or exactly "0" drops the frame; a text that is not a number is 0.
+// V and I: missing, empty or exactly "0" drops the frame; a number too large for a double makes
+// the frame corrupt; any other text that is not a number is 0.
 // R, M, S: their number, or 0 when missing, empty or not a number.
 // A closing tag before its opening tag makes the frame corrupt.
 

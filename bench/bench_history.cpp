@@ -1,13 +1,13 @@
 // The history window's work on a full day: loading and plotting it, the cursor readout and
 // the CSV export.
 
+#include "bench/GeneratedDayLog.h"
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
 #include "history/PlotCursor.h"
 #include "history/PlotModel.h"
 #include "history/widgets/PlotPainter.h"
 #include "platform/FileWriting.h"
-#include "tests/history/HistoryTestData.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,7 +33,7 @@ struct DayFolder {
         QFile file(paths.inLogs(dayLog));
         if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write the day log");
-        bytes = file.write(test::dayLogBytes(test::generatedDay(DayRecords)));
+        bytes = file.write(bench::generatedDayLog(DayRecords));
     }
 };
 

@@ -1,11 +1,26 @@
 #include "common/DecimalDigits.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <limits>
 
 namespace tarnby {
+
+namespace {
+// Reads "d[.ddd]e[+-]xx" as written by std::to_chars in scientific form.
+void takeScientific(const char* text, const char* end, DecimalDigits& d) {
+    const char* p = text;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9' && d.count < DecimalDigits::MaxDigits)
+            d.digits[d.count++] = *p;
+    int exponent = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+    while (d.count > 0 && d.digits[d.count - 1] == '0')
+        --d.count;
+    d.pointPos = exponent + 1;
+}
+} // namespace
 
 DecimalDigits DecimalDigits::fromDouble(double value) {
     DecimalDigits d;
@@ -13,48 +28,38 @@ DecimalDigits DecimalDigits::fromDouble(double value) {
         return d;
     d.negative = value < 0;
     const double magnitude = std::fabs(value);
-    // The shortest round-trip text (std::to_chars picks the nearest of the shortest); a double
-    // that needs more than 15 significant digits is read at 15, as a person would.
+    // The value rounded to 15 significant digits. When the shortest text that converts back
+    // has at most 15 digits, this is that text with zeros appended: 15-digit decimals lie
+    // further apart than doubles, so only one of them converts back to the double, and the
+    // nearest one does whenever any does.
+    // Below the normal range doubles lie further apart than that: there the shortest text counts.
     char buf[40];
-    auto [end, ec] =
-        std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific);
-    *end = '\0';
-    int significant = 0;
-    for (const char* c = buf; *c && *c != 'e'; ++c)
-        significant += (*c >= '0' && *c <= '9');
-    if (ec != std::errc() || significant > 15)
-        std::snprintf(buf, sizeof buf, "%.14e", magnitude);
-    // buf is "d.ddde[+-]xx"
-    std::string mantissa;
-    const char* p = buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            mantissa.push_back(*p);
-    const int exponent = *p == 'e' ? std::atoi(p + 1) : 0;
-    while (!mantissa.empty() && mantissa.back() == '0')
-        mantissa.pop_back();
-    d.digits = mantissa;
-    d.pointPos = exponent + 1;
-    if (d.digits.empty())
+    auto result =
+        magnitude < std::numeric_limits<double>::min()
+            ? std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific)
+            : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    if (std::count_if(buf, std::find(buf, result.ptr, 'e'),
+                      [](char c) { return c >= '0' && c <= '9'; }) > 15)
+        result = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    takeScientific(buf, result.ptr, d);
+    if (d.count == 0)
         d.negative = false;
     return d;
 }
 
 DecimalDigits DecimalDigits::rounded(int decimals, Halves halves) const {
-    if (isZero())
-        return *this;
     const int keep = pointPos + decimals; // number of leading digits that stay
-    if (keep >= static_cast<int>(digits.size()))
+    if (isZero() || keep >= count)
         return *this;
+    if (keep < 0)
+        return DecimalDigits{}; // below half a unit of the last place
     DecimalDigits r;
     r.negative = negative;
     r.pointPos = pointPos;
-    if (keep < 0)
-        return DecimalDigits{}; // below half a unit of the last place
-    std::string kept = digits.substr(0, static_cast<size_t>(keep));
-    const char first = digits[static_cast<size_t>(keep)];
-    const bool moreAfter =
-        digits.size() > static_cast<size_t>(keep) + 1; // digits has no trailing 0s
+    std::copy(digits, digits + keep, r.digits);
+    r.count = keep;
+    const char first = digits[keep];
+    const bool moreAfter = count > keep + 1; // digits has no trailing zeros
     bool up;
     if (first > '5' || (first == '5' && moreAfter))
         up = true;
@@ -63,24 +68,23 @@ DecimalDigits DecimalDigits::rounded(int decimals, Halves halves) const {
     else if (halves == Halves::AwayFromZero)
         up = true;
     else
-        up = !kept.empty() && ((kept.back() - '0') % 2 == 1);
+        up = keep > 0 && (digits[keep - 1] - '0') % 2 == 1;
     if (up) {
-        int i = static_cast<int>(kept.size()) - 1;
-        while (i >= 0 && kept[static_cast<size_t>(i)] == '9') {
-            kept[static_cast<size_t>(i)] = '0';
-            --i;
-        }
+        int i = keep - 1;
+        while (i >= 0 && r.digits[i] == '9')
+            r.digits[i--] = '0';
         if (i < 0) {
-            kept.insert(kept.begin(), '1');
-            r.pointPos += 1;
+            std::copy_backward(r.digits, r.digits + keep, r.digits + keep + 1);
+            r.digits[0] = '1';
+            ++r.count;
+            ++r.pointPos;
         } else {
-            kept[static_cast<size_t>(i)] += 1;
+            ++r.digits[i];
         }
     }
-    while (!kept.empty() && kept.back() == '0')
-        kept.pop_back();
-    r.digits = kept;
-    if (r.digits.empty())
+    while (r.count > 0 && r.digits[r.count - 1] == '0')
+        --r.count;
+    if (r.count == 0)
         return DecimalDigits{};
     return r;
 }
@@ -88,34 +92,45 @@ DecimalDigits DecimalDigits::rounded(int decimals, Halves halves) const {
 std::string DecimalDigits::integerDigits() const {
     if (isZero() || pointPos <= 0)
         return {};
-    std::string out = digits.substr(0, std::min(digits.size(), static_cast<size_t>(pointPos)));
+    std::string out(significant().substr(0, static_cast<size_t>(pointPos)));
     out.append(static_cast<size_t>(pointPos) - out.size(), '0');
     return out;
 }
 
-std::string DecimalDigits::fractionDigits(int count) const {
-    std::string out;
-    out.reserve(static_cast<size_t>(std::max(count, 0)));
-    for (int i = 0; i < count; ++i) {
+std::string DecimalDigits::fractionDigits(int places) const {
+    std::string out(static_cast<size_t>(std::max(places, 0)), '0');
+    for (int i = 0; i < places; ++i) {
         const int index = pointPos + i; // digit index of the (i+1)-th fraction place
-        if (index >= 0 && index < static_cast<int>(digits.size()))
-            out.push_back(digits[static_cast<size_t>(index)]);
-        else
-            out.push_back('0');
+        if (index >= 0 && index < count)
+            out[static_cast<size_t>(i)] = digits[index];
+    }
+    return out;
+}
+
+char* DecimalDigits::writePlain(char* out) const {
+    if (isZero()) {
+        *out++ = '0';
+        return out;
+    }
+    if (negative)
+        *out++ = '-';
+    if (pointPos <= 0) {
+        *out++ = '0';
+    } else {
+        for (int i = 0; i < pointPos; ++i)
+            *out++ = i < count ? digits[i] : '0';
+    }
+    if (count > pointPos) {
+        *out++ = '.';
+        for (int i = std::min(pointPos, 0); i < count - std::max(pointPos, 0); ++i)
+            *out++ = i < 0 ? '0' : digits[std::max(pointPos, 0) + i];
     }
     return out;
 }
 
 std::string DecimalDigits::plainText() const {
-    if (isZero())
-        return "0";
-    std::string out = negative ? "-" : "";
-    const std::string whole = integerDigits();
-    out += whole.empty() ? "0" : whole;
-    const int fractionCount = static_cast<int>(digits.size()) - pointPos;
-    if (fractionCount > 0)
-        out += "." + fractionDigits(fractionCount);
-    return out;
+    char text[MaxPlainText];
+    return std::string(text, writePlain(text));
 }
 
 } // namespace tarnby

@@ -1,17 +1,14 @@
 #include "common/NumberText.h"
 
+#include <QVarLengthArray>
+
+#include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace tarnby {
 
 namespace {
-// Powers of ten that are exact doubles.
-constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 char16_t codeAt(QStringView text, qsizetype i) {
     return text[i].unicode();
 }
@@ -23,73 +20,87 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
-// The rule itself, for text of either character type.
-template <typename View> std::optional<double> readNumberIn(View text) {
+// The grammar: blanks, an optional sign, digits with at most one point (at least one digit),
+// blanks. Gives the text without its blanks and without a "+" (which std::from_chars does not
+// take), and whether a digit before the point is not zero; empty when the text is outside the
+// grammar.
+struct Plain {
     qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(codeAt(text, begin)))
-        ++begin;
-    while (end > begin && isBlank(codeAt(text, end - 1)))
-        --end;
-    if (begin == end)
-        return std::nullopt;
+    qsizetype end = 0;
+    bool wholePart = false; // a non-zero digit before the point: the value is at least 1
+};
 
-    qsizetype i = begin;
-    const bool negative = codeAt(text, i) == u'-';
-    if (codeAt(text, i) == u'+' || negative)
+template <typename View> std::optional<Plain> plainNumber(View text) {
+    Plain plain{0, text.size()};
+    while (plain.begin < plain.end && isBlank(codeAt(text, plain.begin)))
+        ++plain.begin;
+    while (plain.end > plain.begin && isBlank(codeAt(text, plain.end - 1)))
+        --plain.end;
+    if (plain.begin == plain.end)
+        return std::nullopt;
+    qsizetype i = plain.begin;
+    if (codeAt(text, i) == u'+')
+        i = ++plain.begin;
+    else if (codeAt(text, i) == u'-')
         ++i;
-    const qsizetype digitsBegin = i;
-    int digitCount = 0;
-    int significantDigits = 0; // digits from the first non-zero one
-    int fractionDigits = 0;
+    bool digit = false;
     bool point = false;
-    quint64 mantissa = 0;
-    for (; i < end; ++i) {
+    for (; i < plain.end; ++i) {
         const char16_t c = codeAt(text, i);
         if (c >= u'0' && c <= u'9') {
-            ++digitCount;
-            if (point)
-                ++fractionDigits;
-            if (significantDigits > 0 || c != u'0') {
-                ++significantDigits;
-                if (significantDigits <= 15)
-                    mantissa = mantissa * 10 + (c - u'0');
-            }
+            digit = true;
+            plain.wholePart = plain.wholePart || (!point && c != u'0');
         } else if (c == u'.' && !point) {
             point = true;
         } else {
             return std::nullopt;
         }
     }
-    if (digitCount == 0)
+    if (!digit)
         return std::nullopt;
+    return plain;
+}
 
-    // Up to 15 significant digits and 22 decimals: both the digits and the power of ten are
-    // exact doubles, so one correctly rounded division gives the same double as strtod.
-    if (significantDigits <= 15 && fractionDigits <= 22) {
-        const double magnitude = static_cast<double>(mantissa) / ExactPowersOfTen[fractionDigits];
-        return negative ? -magnitude : magnitude;
+// The value of a text in the grammar, correctly rounded. A value too small for a double is
+// zero (with its sign); one too large is out of range.
+NumberReading convert(const char* begin, const char* end, bool wholePart) {
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        if (wholePart)
+            return {std::nullopt, true};
+        return {*begin == '-' ? -0.0 : 0.0, false};
     }
-
-    std::string ascii;
-    ascii.reserve(static_cast<size_t>(end - digitsBegin + 1));
-    if (negative)
-        ascii.push_back('-');
-    for (qsizetype k = digitsBegin; k < end; ++k)
-        ascii.push_back(static_cast<char>(codeAt(text, k)));
-    const double value = std::strtod(ascii.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return std::nullopt; // hundreds of digits: not a number anyone typed on purpose
-    return value;
+    if (ec != std::errc() || ptr != end)
+        return {};
+    return {value, false};
 }
 } // namespace
 
+NumberReading readNumberText(QByteArrayView text) {
+    const std::optional<Plain> plain = plainNumber(text);
+    if (!plain)
+        return {};
+    return convert(text.data() + plain->begin, text.data() + plain->end, plain->wholePart);
+}
+
+NumberReading readNumberText(QStringView text) {
+    const std::optional<Plain> plain = plainNumber(text);
+    if (!plain)
+        return {};
+    // Only ASCII digits, "-" and "." are left: each is its own byte.
+    QVarLengthArray<char, 64> ascii(plain->end - plain->begin);
+    for (qsizetype i = 0; i < ascii.size(); ++i)
+        ascii[i] = static_cast<char>(text[plain->begin + i].unicode());
+    return convert(ascii.data(), ascii.data() + ascii.size(), plain->wholePart);
+}
+
 std::optional<double> readNumber(QStringView text) {
-    return readNumberIn(text);
+    return readNumberText(text).value;
 }
 
 std::optional<double> readNumber(QByteArrayView text) {
-    return readNumberIn(text);
+    return readNumberText(text).value;
 }
 
 double roundHalfEven(double value) {

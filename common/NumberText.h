@@ -8,7 +8,9 @@
 // Rejected: empty or blank text, any letter (so no exponents such as "1e3", no "inf", no hex),
 // thousands separators ("1,000": a comma could equally be a regional decimal comma, and the
 // board and our files never write one), currency signs, a sign apart from its digits ("- 5"),
-// anything else.
+// anything else. A number too large for a double is out of range; one too small to tell from
+// zero reads as zero. The value is the correctly rounded double of the decimal text, whatever
+// the C library's locale.
 
 #include <QByteArrayView>
 #include <QString>
@@ -21,6 +23,14 @@ std::optional<double> readNumber(QStringView text);
 // The same rule on raw bytes (the receive path works on the bytes the line delivered); a byte
 // outside ASCII is never part of a number.
 std::optional<double> readNumber(QByteArrayView text);
+// The same rule, saying why a text is not a number: out of range, or outside the grammar.
+struct NumberReading {
+    std::optional<double> value;
+    bool outOfRange = false;
+};
+NumberReading readNumberText(QStringView text);
+NumberReading readNumberText(QByteArrayView text);
+
 inline bool readsAsNumber(QStringView text) {
     return readNumber(text).has_value();
 }

@@ -20,11 +20,12 @@ QString formatPicture(double value, std::string_view pattern) {
         static_cast<int>(std::count(fractionPart.begin(), fractionPart.end(), '#'));
     const int fractionPlaces = fixedFraction + optionalFraction;
 
-    const DecimalDigits rounded = DecimalDigits::fromDouble(value).rounded(
-        fractionPlaces, DecimalDigits::Halves::AwayFromZero);
+    const DecimalDigits reading = DecimalDigits::fromDouble(value);
+    const DecimalDigits rounded =
+        reading.rounded(fractionPlaces, DecimalDigits::Halves::AwayFromZero);
 
     std::string text;
-    if (rounded.negative)
+    if (reading.negative)
         text.push_back('-');
     std::string whole = rounded.integerDigits();
     if (static_cast<int>(whole.size()) < minIntegerDigits)

@@ -8,7 +8,7 @@
 // "####" gives ""). The fraction has exactly as many digits as there are "0" after the point,
 // plus any further "#" digits that are not trailing zeros. Halves round away from zero, on the
 // decimal value a person reads (1.005 in "#0.00" gives 1.01). A negative value gets a leading
-// "-" unless it rounds to zero.
+// "-", also when it rounds to zero (-0.004 in "##.00" gives "-.00", -0.4 in "####" gives "-").
 
 #include <QString>
 #include <string_view>

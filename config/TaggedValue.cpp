@@ -1,9 +1,5 @@
 #include "config/TaggedValue.h"
 
-#include <QByteArray>
-
-#include <cstring>
-
 namespace tarnby {
 
 namespace {
@@ -15,8 +11,6 @@ struct Span {
     qsizetype length = 0;
 };
 
-// The rule itself, for text of any character type. `open` and `close` are scratch buffers
-// for the two tags built from `key`.
 // Unsigned, so a Latin-1 letter above 0x7F becomes the same code point in a text tag.
 unsigned char keyChar(QLatin1StringView key, qsizetype i) {
     return static_cast<unsigned char>(key.data()[i]);
@@ -25,28 +19,21 @@ unsigned char keyChar(QByteArrayView key, qsizetype i) {
     return static_cast<unsigned char>(key.data()[i]);
 }
 
-// First occurrence of `needle`, whose byte at `anchor` (the key's first letter) is the one
-// looked for first: in a telemetry frame the key letters stand almost only in their tags,
-// while "<" starts every tag. Same answer as indexOf, several times faster on bytes.
-qsizetype firstIndex(QStringView text, QStringView needle, qsizetype) {
-    return text.indexOf(needle);
-}
-qsizetype firstIndex(QByteArrayView text, QByteArrayView needle, qsizetype anchor) {
-    const char* data = text.data();
-    const qsizetype last = text.size() - needle.size(); // last possible start
-    for (qsizetype start = 0; start <= last;) {
-        const void* hit = std::memchr(data + start + anchor, needle[anchor],
-                                      static_cast<size_t>(last - start + 1));
-        if (!hit)
+// First occurrence of `tag`: found through its key's first letter at `anchor` (in frames and
+// record lines a key letter stands almost only in its tags, while "<" starts every tag), then
+// compared whole. Same answer as text.indexOf(tag), and several times faster on short lines.
+template <typename View> qsizetype firstIndex(View text, View tag, qsizetype anchor) {
+    for (qsizetype at = anchor;; ++at) {
+        at = text.indexOf(tag[anchor], at);
+        if (at < 0)
             return -1;
-        start = static_cast<const char*>(hit) - data - anchor;
-        if (std::memcmp(data + start, needle.data(), static_cast<size_t>(needle.size())) == 0)
-            return start;
-        ++start;
+        if (text.sliced(at - anchor).startsWith(tag))
+            return at - anchor;
     }
-    return -1;
 }
 
+// The rule itself, for text of either character type. The two tags are built from `key` in the
+// scratch buffers `open` and `close`, so no search allocates.
 template <typename View, typename Char, typename Key>
 Span locate(View text, const Key& key, Char* open, Char* close) {
     const qsizetype n = key.size();

@@ -83,7 +83,12 @@ FrameExtraction extractionByRule(QByteArrayView frame) {
             result.outcome = Outcome::Dropped;
             return result;
         }
-        result.values.*field = readNumber(raw.value).value_or(0.0);
+        const NumberReading number = readNumberText(raw.value);
+        if (number.outOfRange) {
+            result.outcome = Outcome::Corrupt;
+            return result;
+        }
+        result.values.*field = number.value.value_or(0.0);
     }
     bool corrupt = false;
     for (const auto& [tag, field] :

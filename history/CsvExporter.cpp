@@ -1,8 +1,9 @@
 #include "history/CsvExporter.h"
 
+#include "common/PictureFormat.h"
+#include "common/TimeText.h"
 #include "history/DayLogLoader.h"
 #include "history/HistoryMessages.h"
-#include "history/PictureBytes.h"
 #include "platform/FileWriting.h"
 
 #include <QDir>
@@ -47,17 +48,17 @@ QByteArray CsvExporter::csvText(const HistoryState& state) {
     out += "TIME,VOLTS,AMPS,WATTS,RPM,SPEED\r\n";
     for (int k = 1; k <= records; ++k) {
         const auto slot = static_cast<size_t>(k);
-        appendTimeOfDay(out, state.RecTime[slot]);
+        out += timeOfDayText(state.RecTime[slot] / 60).toLatin1();
         out += ',';
-        appendHashPicture(out, state.RecVolts[slot], 2); // "##.00"
+        out += formatPicture(state.RecVolts[slot], "##.00").toLatin1();
         out += ',';
-        appendHashPicture(out, state.RecAmps[slot], 2); // "###.00"
+        out += formatPicture(state.RecAmps[slot], "###.00").toLatin1();
         out += ',';
-        appendHashPicture(out, state.RecWatts[slot], 2); // "####.00"
+        out += formatPicture(state.RecWatts[slot], "####.00").toLatin1();
         out += ',';
-        appendHashPicture(out, state.RecRPM[slot], 0); // "####"
+        out += formatPicture(state.RecRPM[slot], "####").toLatin1();
         out += ',';
-        appendHashPicture(out, state.RecSpeed[slot], 1); // "###.0"
+        out += formatPicture(state.RecSpeed[slot], "###.0").toLatin1();
         out += "\r\n";
     }
     return out;

@@ -2,83 +2,19 @@
 
 #include "common/NumberText.h"
 #include "common/TimeText.h"
-
-#include <algorithm>
-#include <iterator>
-#include <optional>
+#include "config/TaggedValue.h"
 
 namespace tarnby {
 
+using namespace Qt::StringLiterals;
+
 namespace {
-// The fields a record line is read for, each a one-letter tag.
-enum Field { T, V, I, W, R, S, FieldCount };
-
-int fieldOf(char16_t letter) {
-    switch (letter) {
-    case u'T':
-        return T;
-    case u'V':
-        return V;
-    case u'I':
-        return I;
-    case u'W':
-        return W;
-    case u'R':
-        return R;
-    case u'S':
-        return S;
-    default:
-        return -1;
-    }
+// A field's number by the tagged value rule: 0 when the field is missing, its closing tag comes
+// first, or its text is not a number.
+double fieldValue(QStringView line, QLatin1StringView tag) {
+    const TaggedValue field = findTaggedValue(line, tag);
+    return field.found() ? readNumber(field.value).value_or(0) : 0;
 }
-
-// The tagged value rule (first opening tag, first closing tag, the text between) for all the
-// fields of one line in a single pass: the first "<X>" of a line is its first "<" followed by
-// "X>", so recording the first opening and closing tag of each letter while walking the "<"s
-// finds what a search for each tag from the first character would.
-class RecordTags {
-public:
-    explicit RecordTags(QStringView line) : line_(line) {
-        std::fill(std::begin(open_), std::end(open_), -1);
-        std::fill(std::begin(close_), std::end(close_), -1);
-        const auto* c = line.utf16();
-        const qsizetype n = line.size();
-        for (qsizetype i = 0; i + 2 < n; ++i) {
-            if (c[i] != u'<')
-                continue;
-            if (c[i + 1] == u'/') {
-                if (i + 3 < n && c[i + 3] == u'>')
-                    keepFirst(close_, fieldOf(c[i + 2]), i);
-            } else if (c[i + 2] == u'>') {
-                keepFirst(open_, fieldOf(c[i + 1]), i);
-            }
-        }
-    }
-
-    // The field's text; empty when a tag is missing or the closing tag comes first.
-    std::optional<QStringView> text(Field field) const {
-        const qsizetype open = open_[field];
-        const qsizetype close = close_[field];
-        if (open < 0 || close < 0 || close < open + 3)
-            return std::nullopt;
-        return line_.sliced(open + 3, close - open - 3);
-    }
-
-    double value(Field field) const {
-        const auto field_text = text(field);
-        return field_text ? readNumber(*field_text).value_or(0) : 0;
-    }
-
-private:
-    static void keepFirst(qsizetype* positions, int field, qsizetype at) {
-        if (field >= 0 && positions[field] < 0)
-            positions[field] = at;
-    }
-
-    QStringView line_;
-    qsizetype open_[FieldCount];
-    qsizetype close_[FieldCount];
-};
 
 // Splits at CR LF pairs only; a final CR LF yields a last, empty line.
 QStringList splitAtCrLf(const QString& text) {
@@ -115,11 +51,10 @@ LoadOutcome DayLogLoader::load(const QString& dayLogText, int fromTime, int toTi
     state.ReplotBusy = 0;
 
     for (const QString& line : std::as_const(state.LogLines)) {
-        const RecordTags tags(line);
-        const auto timeText = tags.text(T);
-        if (!timeText)
+        const TaggedValue timeText = findTaggedValue(line, "T"_L1);
+        if (!timeText.found())
             continue; // no time: never inside a range
-        const auto time = readTimeOfDay(*timeText);
+        const auto time = readTimeOfDay(timeText.value);
         if (!time || !(fromTime < *time && *time < toTime))
             continue;
         const int k = ++state.RecordCount;
@@ -127,13 +62,13 @@ LoadOutcome DayLogLoader::load(const QString& dayLogText, int fromTime, int toTi
             return LoadOutcome::TooMany;
         const auto slot = static_cast<size_t>(k);
         state.RecTime[slot] = *time;
-        state.RecVolts[slot] = tags.value(V);
-        state.RecAmps[slot] = tags.value(I);
-        const double rpm = tags.value(R);
+        state.RecVolts[slot] = fieldValue(line, "V"_L1);
+        state.RecAmps[slot] = fieldValue(line, "I"_L1);
+        const double rpm = fieldValue(line, "R"_L1);
         // Above 500 the generator reading is a counting glitch, not a speed.
         state.RecRPM[slot] = rpm > 500 ? 0 : rpm;
-        state.RecWatts[slot] = tags.value(W);
-        state.RecSpeed[slot] = tags.value(S);
+        state.RecWatts[slot] = fieldValue(line, "W"_L1);
+        state.RecSpeed[slot] = fieldValue(line, "S"_L1);
     }
     if (state.RecordCount == 0)
         return LoadOutcome::NoData;

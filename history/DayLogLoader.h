@@ -6,7 +6,8 @@
 // before its end; other lines (empty ones, lines without a time) are skipped. Of each record
 // the <V>, <I>, <R>, <W> and <S> fields are kept as the number their text reads as, or 0 when
 // a field is missing, its closing tag stands before its opening tag, or its text is not a
-// number; an RPM above 500 is kept as 0. Every consumer would read the text by that same
+// number (so "-", a small negative RPM as "####" writes it, is 0); an RPM above 500 is kept
+// as 0. Every consumer would read the text by that same
 // number rule, so the number is what the field's text stands for.
 //
 // The load stops at the 10,000th record in range with RecordCount left at 10,000 and records

@@ -80,6 +80,11 @@ void FrameReceiverTest::sameFramesWhateverTheChunking_data() {
         << "status  | status possible corrupt COMMS data | status [</V>12<V><I>5</I>] | status "
            "possible corrupt COMMS data | status [<V>1</V><I>2</I></R>3<R>] | " +
                acceptedA;
+    // 1 followed by 309 zeros is above the largest double.
+    const QByteArray tooLarge = "1" + QByteArray(309, '0');
+    QTest::newRow("V or I out of range is corrupt")
+        << "[<V>4</V><I>-" + tooLarge + "</I>]\n"
+        << QByteArray("status  | status possible corrupt COMMS data");
     QTest::newRow("V or I exactly 0 drops, 0.0 and 00 do not")
         << QByteArray("[<V>0</V><I>5</I>]\n[<V>0.0</V><I>5</I>]\n[<V>4</V><I>0</I>]\n"
                       "[<V>4</V><I>00</I>]\n[<V> 0</V><I>5</I>]\n")

@@ -8,6 +8,7 @@
 #include "common/TimeText.h"
 
 #include <QTest>
+#include <clocale>
 
 using namespace tarnby;
 
@@ -16,6 +17,7 @@ class NumberRoutines : public QObject {
 private slots:
     void readNumberAcceptsPlainDecimalsOnly_data();
     void readNumberAcceptsPlainDecimalsOnly();
+    void readingIgnoresTheLocale();
     void wholeNumberConversions_data();
     void wholeNumberConversions();
     void pictureFormats_data();
@@ -67,6 +69,19 @@ void NumberRoutines::readNumberAcceptsPlainDecimalsOnly() {
     QCOMPARE(number.has_value(), isNumber);
     if (isNumber)
         QCOMPARE(*number, value);
+}
+
+void NumberRoutines::readingIgnoresTheLocale() {
+    // More than 15 significant digits, read under a locale whose decimal separator is a comma.
+    const QByteArray text = "1.23456789012345678";
+    const double expected = 1.23456789012345678;
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        QSKIP("the de_DE.UTF-8 locale is not generated on this machine");
+    const std::optional<double> fromBytes = readNumber(QByteArrayView(text));
+    const std::optional<double> fromText = readNumber(QString::fromLatin1(text));
+    std::setlocale(LC_ALL, "C");
+    QCOMPARE(fromBytes, std::optional(expected));
+    QCOMPARE(fromText, std::optional(expected));
 }
 
 void NumberRoutines::wholeNumberConversions_data() {
@@ -162,7 +177,9 @@ void NumberRoutines::pictureFormats_data() {
     QTest::newRow("-2.5 ####") << -2.5 << "####"
                                << "-3";
     QTest::newRow("-0.004 ##.00") << -0.004 << "##.00"
-                                  << ".00";
+                                  << "-.00";
+    QTest::newRow("-0.4 ####") << -0.4 << "####"
+                               << "-";
     QTest::newRow("9.995 ##.00 carries") << 9.995 << "##.00"
                                          << "10.00";
     QTest::newRow("99.96 ##0.0 carries") << 99.96 << "##0.0"
