@@ -6,6 +6,10 @@
 // number but is not, are collected as problems that the window reports to the user, naming the
 // file. Writers build the whole text in memory and replace the file through a temporary file in
 // the same folder renamed over the old one, so a crash or a full disk never leaves half a file.
+//
+// Both files are 8-bit text: a byte is read as the character of the same code (0xB0 is "°")
+// and written back as that byte, so a file from a system with another code page keeps every
+// byte through a Save of unchanged values.
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -53,7 +57,8 @@ struct WriteOutcome {
     QString error; // why not, for the user
 };
 
-// One key line of a configuration file: "<key>" value "</key>" CR LF.
+// One key line of a configuration file: "<key>" value "</key>" CR LF, the value one byte per
+// character (a character above U+00FF, which no 8-bit file can hold, becomes "?").
 QByteArray taggedLine(QLatin1StringView key, const QString& value);
 
 // Replaces `path` with `bytes` atomically (temporary file in the same folder, synced, renamed).
