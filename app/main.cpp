@@ -21,11 +21,12 @@ int main(int argc, char* argv[]) {
                                     }};
 
     tarnby::KestrinLogger logger(environment);
+    tarnby::LoggingSession& session = logger.session();
     tarnby::OrderlyEnd orderlyEnd; // SIGTERM, SIGINT, SIGHUP
-    QObject::connect(&orderlyEnd, &tarnby::OrderlyEnd::endRequested, &logger,
-                     &tarnby::KestrinLogger::requestEnd);
-    logger.startUp();
-    if (logger.endRequested()) {
+    QObject::connect(&orderlyEnd, &tarnby::OrderlyEnd::endRequested, &session,
+                     &tarnby::LoggingSession::requestEnd);
+    session.startUp();
+    if (session.endRequested()) {
         // Asked to end while start-up still had a message or the setup window open: the
         // event loop would start afresh, so end here.
         logger.endOfRun();

@@ -25,12 +25,12 @@ QString describePermissionProblem(const QString& device, const QString& qtError)
         const group* g = ::getgrgid(info.st_gid);
         const QString groupName =
             g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
-        return QStringLiteral("no permission to use %1: add yourself to the group %2 "
-                              "(sudo usermod -aG %2 $USER), then log out and in")
-            .arg(device, groupName);
+        return QStringLiteral("permission denied: join the group %1 with sudo usermod -aG %1 "
+                              "$USER, then log out and in")
+            .arg(groupName);
     }
 #endif
-    return QStringLiteral("%1 is in use or locked (%2)").arg(device, qtError);
+    return QStringLiteral("in use by another program (%1)").arg(qtError);
 }
 } // namespace
 
@@ -47,7 +47,7 @@ SerialPortLink::~SerialPortLink() {
 
 bool SerialPortLink::setPortNumber(int portNumber) {
     if (portNumber <= 0) {
-        error_ = QStringLiteral("port number %1: port numbers start at 1").arg(portNumber);
+        error_ = QStringLiteral("port numbers start at 1");
         device_.clear();
         return false;
     }
@@ -76,7 +76,7 @@ bool SerialPortLink::open() {
     }
     port_.setPortName(device_);
     if (!port_.setBaudRate(baud_)) {
-        error_ = QStringLiteral("baud rate %1 not accepted by %2").arg(baud_).arg(device_);
+        error_ = QStringLiteral("baud rate %1 not accepted").arg(baud_);
         return false;
     }
     port_.setParity(QSerialPort::NoParity);
@@ -86,13 +86,16 @@ bool SerialPortLink::open() {
     if (!port_.open(QIODevice::ReadOnly)) {
         switch (port_.error()) {
         case QSerialPort::DeviceNotFoundError:
-            error_ = QStringLiteral("%1 does not exist").arg(device_);
+            error_ = QStringLiteral("no such device");
             break;
         case QSerialPort::PermissionError:
             error_ = describePermissionProblem(device_, port_.errorString());
             break;
+        case QSerialPort::OpenError:
+            error_ = QStringLiteral("in use by another program");
+            break;
         default:
-            error_ = QStringLiteral("%1 cannot be opened (%2)").arg(device_, port_.errorString());
+            error_ = QStringLiteral("cannot be opened (%1)").arg(port_.errorString());
             break;
         }
         port_.clearError();
@@ -118,7 +121,7 @@ void SerialPortLink::onError(QSerialPort::SerialPortError error) {
     if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
         error == QSerialPort::UnknownError) {
         lossPending_ = true;
-        error_ = QStringLiteral("%1 was lost (%2)").arg(device_, port_.errorString());
+        error_ = QStringLiteral("the device went away (%1)").arg(port_.errorString());
         QMetaObject::invokeMethod(this, &SerialPortLink::dropLostLink, Qt::QueuedConnection);
     }
 }

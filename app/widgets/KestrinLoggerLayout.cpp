@@ -2,6 +2,7 @@
 // the nearest fonts the system has.
 
 #include "app/widgets/KestrinLogger.h"
+#include "app/widgets/Lamp.h"
 #include "app/widgets/ReadingsList.h"
 #include "app/widgets/StatusLabel.h"
 #include "app/widgets/Twips.h"

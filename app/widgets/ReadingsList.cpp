@@ -1,38 +1,12 @@
 #include "app/widgets/ReadingsList.h"
+#include "app/widgets/ReadingsListAccessible.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 namespace tarnby {
-
-namespace {
-// What a screen reader reads from the list: its name and, as its value, one line per row.
-class ReadingsListAccessible : public QAccessibleWidget {
-public:
-    explicit ReadingsListAccessible(ReadingsList* list)
-        : QAccessibleWidget(list, QAccessible::List) {}
-    QString text(QAccessible::Text t) const override {
-        if (t != QAccessible::Value)
-            return QAccessibleWidget::text(t);
-        const auto* list = static_cast<const ReadingsList*>(widget());
-        QStringList lines;
-        const QStringList values = list->values();
-        const QStringList labels = list->labels();
-        for (qsizetype i = 0; i < values.size(); ++i)
-            lines << values[i] + u' ' + labels[i];
-        return lines.join(u'\n');
-    }
-};
-
-QAccessibleInterface* readingsListAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String("tarnby::ReadingsList") && object && object->isWidgetType())
-        return new ReadingsListAccessible(static_cast<ReadingsList*>(object));
-    return nullptr;
-}
-} // namespace
 
 ReadingsList::ReadingsList(QWidget* parent) : QFrame(parent) {
     static const bool accessibleInstalled =
@@ -41,7 +15,7 @@ ReadingsList::ReadingsList(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    fontChanged();
+    rowHeight_ = fontMetrics().height();
 }
 
 void ReadingsList::setColumnWidths(int first, int value, int label) {
@@ -59,18 +33,34 @@ void ReadingsList::showRows(const QVector<ReadingRow>& rows) {
     if (rows.size() != rows_.size()) {
         rows_ = rows;
         update();
+        if (QAccessible::isActive()) {
+            QAccessibleEvent event(this, QAccessible::ObjectReorder);
+            QAccessible::updateAccessibility(&event);
+        }
         return;
     }
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (rows[i].value != rows_[i].value) {
+        const bool valueChanged = rows[i].value != rows_[i].value;
+        const bool labelChanged = rows[i].label != rows_[i].label;
+        if (valueChanged) {
             rows_[i].value = rows[i].value;
             update(cellRect(int(i), 1));
         }
-        if (rows[i].label != rows_[i].label) {
+        if (labelChanged) {
             rows_[i].label = rows[i].label;
             update(cellRect(int(i), 2));
         }
+        if (valueChanged || labelChanged)
+            rowTextChanged(int(i));
     }
+}
+
+void ReadingsList::rowTextChanged(int row) {
+    if (!QAccessible::isActive())
+        return; // no screen reader listening: no event to build
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    event.setChild(row);
+    QAccessible::updateAccessibility(&event);
 }
 
 QStringList ReadingsList::values() const {
@@ -87,25 +77,24 @@ QStringList ReadingsList::labels() const {
     return texts;
 }
 
-QRect ReadingsList::cellRect(int row, int column) const {
+QRect ReadingsList::rowRect(int row) const {
     const QRect inside = contentsRect();
-    const QRect cell(columnLeft_[column], inside.top() + row * rowHeight_, columnWidth_[column],
-                     rowHeight_);
-    return cell.intersected(inside);
+    return QRect(inside.left(), inside.top() + row * rowHeight_, inside.width(), rowHeight_)
+        .intersected(inside);
+}
+
+QRect ReadingsList::cellRect(int row, int column) const {
+    const QRect band = rowRect(row);
+    return QRect(columnLeft_[column], band.top(), columnWidth_[column], band.height())
+        .intersected(band);
 }
 
 void ReadingsList::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange)
-        fontChanged();
+    if (event->type() == QEvent::FontChange) {
+        rowHeight_ = fontMetrics().height();
+        update();
+    }
     QFrame::changeEvent(event);
-}
-
-void ReadingsList::fontChanged() {
-    const QFontMetrics metrics(font());
-    rowHeight_ = metrics.height();
-    baseline_ = metrics.ascent();
-    text_.setFont(font());
-    update();
 }
 
 void ReadingsList::paintEvent(QPaintEvent* event) {
@@ -119,10 +108,9 @@ void ReadingsList::paintEvent(QPaintEvent* event) {
             const QRect cell = cellRect(row, column);
             if (cell.isEmpty() || !event->region().intersects(cell))
                 continue;
-            painter.setClipRect(cell);
             const QString& text = column == 1 ? rows_[row].value : rows_[row].label;
-            text_.draw(painter, QPointF(cell.left() + textMargin_, cell.top() + baseline_), text,
-                       cell.width());
+            painter.drawText(cell.adjusted(textMargin_, 0, 0, 0),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
         }
     }
 }

@@ -1,11 +1,10 @@
 #pragma once
 // The live list of readings (ListView1): rows of a value and its label in three columns, the
-// first of which stays empty, in a sunken box. Only the cells whose text changed are redrawn,
-// and the texts are drawn without general text layout: on a steady board a frame redraws a few
-// digits and nothing else.
+// first of which stays empty, in a sunken box. Only the cells whose text changed are redrawn:
+// on a steady board a frame redraws a few digits and nothing else. Screen readers see one item
+// per row and hear when its text changes.
 
 #include "acquisition/ReadingDisplay.h"
-#include "app/widgets/LineTextPainter.h"
 
 #include <QFrame>
 #include <QStringList>
@@ -23,9 +22,11 @@ public:
     void showRows(const QVector<ReadingRow>& rows);
     void clear() { showRows({}); }
 
+    const QVector<ReadingRow>& rows() const { return rows_; }
     QStringList values() const;
     QStringList labels() const;
-    int rowHeight() const { return rowHeight_; }
+    // Where a row is drawn, in the list's coordinates.
+    QRect rowRect(int row) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,15 +34,13 @@ protected:
 
 private:
     QRect cellRect(int row, int column) const;
-    void fontChanged();
+    void rowTextChanged(int row);
 
     QVector<ReadingRow> rows_;
     int columnLeft_[3] = {0, 0, 0};
     int columnWidth_[3] = {0, 0, 0};
     int rowHeight_ = 1;
-    int baseline_ = 0; // from a row's top
     static constexpr int textMargin_ = 3;
-    LineTextPainter text_;
 };
 
 } // namespace tarnby

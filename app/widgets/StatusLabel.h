@@ -1,25 +1,16 @@
 #pragma once
-// The status line (Label2). It shows the previous frame's text on every frame, so it draws its
-// single line without general text layout; otherwise it is a plain label (screen readers read
-// it as one).
-
-#include "app/widgets/LineTextPainter.h"
+// The status line (Label2): a plain label that always shows its text as written. Frame texts
+// are full of tags such as "<I>", which a label left to guess would take for rich text.
 
 #include <QLabel>
 
 namespace tarnby {
 
 class StatusLabel : public QLabel {
-    Q_OBJECT
 public:
-    explicit StatusLabel(const QString& text, QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    LineTextPainter text_;
+    explicit StatusLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent) {
+        setTextFormat(Qt::PlainText);
+    }
 };
 
 } // namespace tarnby

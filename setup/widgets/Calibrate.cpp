@@ -1,7 +1,7 @@
 #include "setup/widgets/Calibrate.h"
 #include "setup/widgets/NamedWidgets.h"
 
-#include "common/NumberText.h"
+#include "acquisition/BoardPort.h"
 #include "setup/CalibrationForm.h"
 #include "setup/SetupForm.h"
 
@@ -61,14 +61,14 @@ Calibrate::Calibrate(const Environment& env, QWidget* owner) : QDialog(owner), e
 
     // Loading, in order: prog.cfg, settings.cfg, the wind-speed question, the port, the boxes.
     ConfigReading prog = ConfigReading::read(env_.paths.progCfg(), u"prog.cfg"_s);
-    const QString port = prog.take("Port"_L1);
+    port_ = prog.take("Port"_L1);
     const QString baudRate = prog.take("BR"_L1);
     WSUnits = prog.take("WSUnits"_L1);
     const CalibrationLoading loading =
         loadCalibrationBoxes(ConfigReading::read(env_.paths.settingsCfg(), u"settings.cfg"_s));
     ZeroOffset = loading.boxes.VoltOffset;
     Label23->setText(windSpeedQuestion(WSUnits));
-    portOpened_ = openPort(port, baudRate);
+    portOpened_ = openPort(port_, baudRate);
     BatteryVolts->setText(loading.boxes.VoltDivider);
     BatteryCurrent->setText(loading.boxes.AmpDivider);
     OffsetV->setText(ZeroOffset);
@@ -86,6 +86,10 @@ Calibrate::Calibrate(const Environment& env, QWidget* owner) : QDialog(owner), e
     }
     if (!loading.problemMessage.isEmpty())
         env_.prompts.showMessage(owner, loading.problemMessage);
+}
+
+QString Calibrate::portProblem() const {
+    return boardPortProblem(*MSComm2, port_);
 }
 
 Calibrate::~Calibrate() {
@@ -185,10 +189,7 @@ bool Calibrate::openPort(const QString& port, const QString& baudRate) {
                   "here; close this window and the logger reopens the port."_s.arg(
                       MSComm2->deviceName(), reason));
     });
-    const auto portNumber = readRoundedWholeNumber(port);
-    const int baud = readRoundedWholeNumber(baudRate).value_or(0);
-    return portNumber && MSComm2->setPortNumber(*portNumber) &&
-           MSComm2->setSettings(QString::number(baud) + u",N,8,1"_s) && MSComm2->open();
+    return openBoardPort(*MSComm2, port, baudRate);
 }
 
 CalibrationSettings Calibrate::typedFactors() const {

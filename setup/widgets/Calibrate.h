@@ -33,6 +33,8 @@ public:
     ~Calibrate() override;
 
     bool portOpened() const { return portOpened_; }
+    // Why the port did not open.
+    QString portProblem() const;
     // The factors as the boxes show them (VoltOffset is the current offset).
     CalibrationSettings typedFactors() const;
 
@@ -49,6 +51,7 @@ private:
     Environment env_;
     std::unique_ptr<SerialLink> MSComm2;
     bool portOpened_ = false;
+    QString port_; // as prog.cfg holds it
     CalibrationReceiver receiver_;
     QString WSUnits;
     QString ZeroOffset;

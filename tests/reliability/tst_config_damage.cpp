@@ -90,14 +90,15 @@ Run startWith(const QByteArray& prog, const QByteArray& settings) {
     Run run;
     {
         KestrinLogger w(t.environment());
-        w.startUp();
-        run.portOpen = w.portOpen();
-        run.loggingOn = w.loggingOn();
-        run.delayText = w.delay->text();
+        LoggingSession& s = w.session();
+        s.startUp();
+        run.portOpen = s.portOpen();
+        run.loggingOn = s.loggingOn();
+        run.delayText = w.findChild<QLineEdit*>(u"delay"_s)->text();
         if (run.portOpen) {
             t.ports.links.front()->deliver(Frame);
             t.ports.links.front()->deliver(Frame);
-            run.statusAfterFrame = w.statusText();
+            run.statusAfterFrame = s.statusText();
         }
     }
     run.messages = t.prompts.messages;

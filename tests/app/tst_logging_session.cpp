@@ -1,0 +1,363 @@
+// The logging session driven directly: a fake port, a chosen clock, and a host whose setup and
+// calibration "windows" are scripted steps that change the files as the real windows would.
+
+#include "app/LoggingSession.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace tarnby;
+using namespace tarnby::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString PortProblem = u"There is a possible Port Number problem. Check available PORTS"_s;
+const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
+const QString CommsProblem = u"     possible COMMS problem"_s;
+
+class ScriptedHost final : public SessionHost {
+public:
+    void showMessage(const QString& text) override {
+        messages << text;
+        if (onMessage)
+            onMessage(text);
+    }
+    void runSetupWindow(const QString& portProblem) override {
+        windows << u"setup"_s;
+        portProblems << portProblem;
+        runStep();
+    }
+    bool runCalibrationWindow(QString& portProblem) override {
+        windows << u"calibrate"_s;
+        if (!calibrationPortOpens) {
+            portProblem = u"no such device"_s;
+            return false;
+        }
+        runStep();
+        return true;
+    }
+    bool closeRecoveryPrompts() override {
+        ++promptsClosed;
+        return !personChangedSomething;
+    }
+
+    QStringList messages, windows, portProblems;
+    std::deque<std::function<void()>> steps; // one per window shown
+    std::function<void(const QString&)> onMessage;
+    bool calibrationPortOpens = true;
+    bool personChangedSomething = false;
+    int promptsClosed = 0;
+
+private:
+    void runStep() {
+        if (steps.empty())
+            return;
+        auto step = std::move(steps.front());
+        steps.pop_front();
+        step();
+    }
+};
+
+struct Fixture {
+    TestEnvironment t;
+    ScriptedHost host;
+    std::unique_ptr<LoggingSession> session;
+
+    LoggingSession& start() {
+        session = std::make_unique<LoggingSession>(AppPaths(t.folder()), t.clock, t.ports.factory(),
+                                                   host);
+        session->startUp();
+        return *session;
+    }
+    FakeSerialLink& port() { return *t.ports.links.front(); }
+};
+} // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUp_data();
+    void startUp();
+    void recoveryKeepsTheDaysEnergyAndPortZeroEndsIt();
+    void portThatAppearsEndsTheRecoveryByItself_data();
+    void portThatAppearsEndsTheRecoveryByItself();
+    void framesUpdateReadingsCaptionAndStatus();
+    void startStopStartAveragesOnlyTheLatestFrames();
+    void failedRecordHoldsTheStatusLine();
+    void lostLinkIsReopenedWithoutMessagesOrEnergy();
+    void setupAndCalibrateReapplyTheSettings();
+};
+
+// Start-up from prog.cfg: the port, automatic logging and its interval check, the recovery.
+void SessionTest::startUp_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("logDelay");
+    QTest::addColumn<QString>("logOn");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<int>("intervalMs"); // 0: logging off
+    QTest::addColumn<QString>("intervalText");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("windows");
+    const QStringList none;
+    QTest::newRow("port 0 with LogOn 1") << "0"
+                                         << "60"
+                                         << "1" << false << 0 << "60" << none << none;
+    QTest::newRow("60 s") << "1"
+                          << "60"
+                          << "1" << true << 60000 << "60" << none << none;
+    QTest::newRow("5 s is 10") << "1"
+                               << "5"
+                               << "1" << true << 10000 << "10" << none << none;
+    QTest::newRow("900 s is 600") << "1"
+                                  << "900"
+                                  << "1" << true << 600000 << "600" << none << none;
+    QTest::newRow("abc is said") << "1"
+                                 << "abc"
+                                 << "1" << true << 0 << "abc" << QStringList{BadDelay} << none;
+    QTest::newRow("LogOn 0") << "1"
+                             << "60"
+                             << "0" << true << 0 << "60" << none << none;
+    QTest::newRow("bad port: recovery, then port 3")
+        << "COM1"
+        << "60"
+        << "1" << true << 60000 << "60" << QStringList{PortProblem} << QStringList{u"setup"_s};
+}
+
+void SessionTest::startUp() {
+    QFETCH(QString, port);
+    QFETCH(QString, logDelay);
+    QFETCH(QString, logOn);
+    QFETCH(bool, portOpen);
+    QFETCH(int, intervalMs);
+    QFETCH(QString, intervalText);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, windows);
+    Fixture f;
+    f.t.writeProgCfg(port, logDelay, logOn);
+    f.t.writeSettingsCfg();
+    f.host.steps.push_back([&f, logDelay, logOn] { f.t.writeProgCfg(u"3"_s, logDelay, logOn); });
+    LoggingSession& s = f.start();
+    QCOMPARE(s.portOpen(), portOpen);
+    QCOMPARE(s.loggingOn(), intervalMs != 0);
+    if (intervalMs)
+        QCOMPARE(s.loggingIntervalMs(), intervalMs);
+    QCOMPARE(s.intervalText(), intervalText);
+    QCOMPARE(s.intervalEditable(), false);
+    QCOMPARE(f.host.messages, messages);
+    QCOMPARE(f.host.windows, windows);
+    QCOMPARE(s.caption(), u"Tarnby - Waiting for Signal"_s);
+    QCOMPARE(s.statusText(), CommsProblem);
+    if (portOpen)
+        QCOMPARE(f.port().settings_, u"4800,N,8,1"_s);
+    if (!windows.isEmpty()) {
+        QCOMPARE(f.port().portNumber_, 3);
+        QCOMPARE(f.host.portProblems.size(), 1);
+        QVERIFY(!f.host.portProblems[0].isEmpty()); // the setup window is told why
+    }
+}
+
+void SessionTest::recoveryKeepsTheDaysEnergyAndPortZeroEndsIt() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    LoggingSession& s = f.start();
+    f.port().deliver("[<V>120</V><I>100</I>]\r\n"); // 12 V, 10 A
+    for (int i = 0; i < 72; ++i)
+        s.wattHourTick(); // six minutes at 120 W: 12 Wh
+    QCOMPARE(s.readings().WattHourTotal, 12.0);
+    // Setup saves port "0": the recovery (no retrying for port 0), then Abort, whose fresh
+    // start-up leaves the port closed and keeps the total.
+    f.host.steps.push_back([&f] { f.t.writeProgCfg(u"0"_s); });
+    f.host.steps.push_back([&f] { f.t.writeProgCfg(u"0"_s); });
+    f.host.onMessage = [&s](const QString&) { QVERIFY(!s.waitingForPort()); };
+    s.setup();
+    QCOMPARE(f.host.messages, QStringList{PortProblem});
+    QCOMPARE(f.host.windows, (QStringList{u"setup"_s, u"setup"_s}));
+    QVERIFY(!s.portOpen());
+    QCOMPARE(s.readings().WattHourTotal, 12.0);
+    QCOMPARE(s.readings().LiveVolts, 0.0);
+}
+
+// A board whose port appears while the recovery waits: the recovery ends by itself and
+// logging starts, unless the person has changed something in the setup window.
+void SessionTest::portThatAppearsEndsTheRecoveryByItself_data() {
+    QTest::addColumn<bool>("whileMessage");
+    QTest::addColumn<bool>("personChanged");
+    QTest::addColumn<QStringList>("windows");
+    QTest::newRow("message waits") << true << false << QStringList();
+    QTest::newRow("setup window waits") << false << false << QStringList{u"setup"_s};
+    QTest::newRow("person typed") << false << true << QStringList{u"setup"_s};
+}
+
+void SessionTest::portThatAppearsEndsTheRecoveryByItself() {
+    QFETCH(bool, whileMessage);
+    QFETCH(bool, personChanged);
+    QFETCH(QStringList, windows);
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
+    f.t.writeSettingsCfg();
+    f.t.ports.failOpen = true;
+    f.host.personChangedSomething = personChanged;
+    const QByteArray progCfg = f.t.readFile(u"prog.cfg"_s);
+    bool retried = false;
+    auto boardAppears = [&f, &retried] {
+        QVERIFY(f.session->waitingForPort());
+        QVERIFY(f.session->statusDetail().contains(u"Waiting for the board's port"_s));
+        f.session->retryPort(); // still missing
+        QVERIFY(!f.session->portOpen());
+        f.port().failOpen = false;
+        f.session->retryPort();
+        retried = true;
+        QVERIFY(!f.session->waitingForPort());
+    };
+    if (whileMessage)
+        f.host.onMessage = [&](const QString&) { boardAppears(); };
+    else
+        f.host.steps.push_back(boardAppears);
+    LoggingSession& s = f.start();
+    QVERIFY(retried);
+    QCOMPARE(f.host.promptsClosed, 1);
+    QCOMPARE(f.host.messages, QStringList{PortProblem});
+    QCOMPARE(f.host.windows, windows);
+    QVERIFY(s.portOpen());
+    QVERIFY(s.loggingOn());
+    QCOMPARE(s.statusDetail(), QString());
+    QCOMPARE(f.t.readFile(u"prog.cfg"_s), progCfg); // nothing written for the person
+}
+
+void SessionTest::framesUpdateReadingsCaptionAndStatus() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"60"_s, u"0"_s, u"1"_s, u"1"_s, u"MPH"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"500"_s, u"10"_s, u"1"_s, u"2"_s);
+    LoggingSession& s = f.start();
+    f.port().deliver("[<V>125.7</V><I>53");
+    QCOMPARE(s.caption(), u"Tarnby - Waiting for Signal"_s);
+    f.port().deliver("2</I><R>2</R><M>0</M><S>11</S>]\r\n");
+    QCOMPARE(s.caption(), u"Tarnby  12.57V 3.2A"_s);
+    QVERIFY(s.dataLampOn());
+    QCOMPARE(s.statusText(), QString()); // the frame before the first one
+    f.port().deliver("[<V>120</V><I>500</I>]\r\n");
+    QCOMPARE(s.statusText(), u"[<V>125.7</V><I>532</I><R>2</R><M>0</M><S>11</S>]"_s);
+    s.blinkOff();
+    QVERIFY(!s.dataLampOn());
+    // A bad factor: corrupt data, the steps before it keep their new values.
+    f.t.writeSettingsCfg(u"10"_s, u"500"_s, u"abc"_s);
+    s.setup();
+    f.port().deliver("[<V>131</V><I>600</I>]\r\n");
+    QCOMPARE(s.statusText(), u"possible corrupt COMMS data"_s);
+    QCOMPARE(s.readings().LiveVolts, 13.1);
+}
+
+void SessionTest::startStopStartAveragesOnlyTheLatestFrames() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"10"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    f.t.clock.time = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    LoggingSession& s = f.start();
+    s.startLogging();
+    f.port().deliver("[<V>100</V><I>10</I>]\r\n");
+    s.stopLogging();
+    QVERIFY(s.intervalEditable());
+    f.port().deliver("[<V>200</V><I>10</I>]\r\n"); // while off: no sum
+    s.setIntervalText(u"ten"_s);
+    s.startLogging();
+    QCOMPARE(f.host.messages, QStringList{BadDelay});
+    QVERIFY(!s.loggingOn());
+    s.setIntervalText(u"10"_s);
+    s.startLogging();
+    f.port().deliver("[<V>120</V><I>20</I>]\r\n");
+    f.port().deliver("[<V>140</V><I>40</I>]\r\n");
+    s.loggingTick();
+    QVERIFY(s.logLampOn());
+    QCOMPARE(
+        f.t.readFile(u"logs/P_2026_12_06.txt"_s),
+        QByteArray(
+            "<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
+}
+
+void SessionTest::failedRecordHoldsTheStatusLine() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"10"_s, u"1"_s);
+    f.t.writeSettingsCfg();
+    f.t.clock.time = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    QVERIFY(QFile::link(u"/dev/full"_s, f.t.path(u"logs/P_2026_12_06.txt"_s)));
+    LoggingSession& s = f.start();
+    s.loggingTick();
+    QVERIFY2(s.statusText().contains(u"P_2026_12_06.txt"_s), qPrintable(s.statusText()));
+    const QString fault = s.statusText();
+    f.port().deliver("[<V>100</V><I>600</I>]\r\n[<V>100</V><I>600</I>]\r\n");
+    QCOMPARE(s.statusText(), fault); // frame texts do not hide the fault
+    QFile::remove(f.t.path(u"logs/P_2026_12_06.txt"_s));
+    s.loggingTick();
+    QCOMPARE(s.statusText(), u"[<V>100</V><I>600</I>]"_s);
+    QVERIFY(f.t.readFile(u"logs/P_2026_12_06.txt"_s).startsWith("<T>09:30</T>"));
+}
+
+void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    LoggingSession& s = f.start();
+    f.port().deliver("[<V>120</V><I>100</I>]\r\n[<V>1");
+    f.port().failOpen = true;
+    f.port().loseLink();
+    QCOMPARE(s.statusText(), CommsProblem);
+    const double total = s.readings().WattHourTotal;
+    s.wattHourTick();
+    QCOMPARE(s.readings().WattHourTotal, total); // no energy counted while the line is gone
+    QVERIFY(s.waitingForPort());
+    s.retryPort();
+    QVERIFY(!s.portOpen());
+    QVERIFY(!s.statusDetail().isEmpty()); // why, for the status line's tooltip
+    f.port().failOpen = false;
+    s.retryPort();
+    QVERIFY(s.portOpen());
+    QVERIFY(!s.waitingForPort());
+    f.port().deliver("30</V><I>100</I>]\r\n[<V>130</V><I>100</I>]\r\n"); // the half frame is gone
+    QCOMPARE(s.readings().LiveVolts, 13.0);
+    QVERIFY(f.host.messages.isEmpty());
+}
+
+void SessionTest::setupAndCalibrateReapplyTheSettings() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"60"_s, u"0"_s, u"0"_s, u"0"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    LoggingSession& s = f.start();
+    s.stopLogging();
+    s.setIntervalText(u"45"_s); // typed after Stop; replaced by the saved value
+    f.host.steps.push_back([&f] {
+        f.t.writeProgCfg(u"2"_s, u"30"_s, u"0"_s, u"1"_s, u"1"_s, u"m/s"_s);
+        f.t.writeSettingsCfg(u"20"_s, u"0"_s, u"10"_s);
+    });
+    s.setup();
+    QVERIFY(s.portOpen());
+    QCOMPARE(f.port().portNumber_, 2);
+    QCOMPARE(s.intervalText(), u"30"_s);
+    QVERIFY(!s.intervalEditable());
+    QCOMPARE(s.listOptions().windSpeedUnits, u"m/s"_s);
+    f.port().deliver("[<V>240</V><I>10</I>]\r\n");
+    QCOMPARE(s.readings().LiveVolts, 12.0); // the new factor
+
+    // Calibrate: the port is closed while the window is open, then reopened as it was.
+    f.host.steps.push_back([&f] {
+        QVERIFY(!f.port().isOpen());
+        f.t.writeSettingsCfg(u"40"_s, u"0"_s, u"10"_s);
+    });
+    s.calibrate();
+    QVERIFY(s.portOpen());
+    QCOMPARE(f.port().portNumber_, 2);
+    f.port().deliver("[<V>240</V><I>10</I>]\r\n");
+    QCOMPARE(s.readings().LiveVolts, 6.0);
+
+    // A calibration window that cannot open its port: the recovery, told why.
+    f.host.calibrationPortOpens = false;
+    f.host.steps.push_back([] {});
+    s.calibrate();
+    QCOMPARE(f.host.messages, QStringList{PortProblem});
+    QCOMPARE(f.host.portProblems.last(), u"no such device"_s);
+    QVERIFY(s.portOpen());
+}
+
+QTEST_MAIN(SessionTest)
+#include "tst_logging_session.moc"
