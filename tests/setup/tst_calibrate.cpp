@@ -253,6 +253,7 @@ private slots:
         row("port busy or absent", "", true);
         row("port 0", "<Port>0</Port><BR>4800</BR><WSUnits>MPH</WSUnits>", false);
         row("baud rate missing", "<Port>1</Port><WSUnits>MPH</WSUnits>", false);
+        row("baud rate not whole", "<Port>1</Port><BR>4800.5</BR><WSUnits>MPH</WSUnits>", false);
     }
     void portThatCannotOpenStopsLoading() {
         QFETCH(QByteArray, prog);
