@@ -60,8 +60,11 @@ DayLogWriter::Outcome DayLogWriter::writeRecord(const QDateTime& now, IntervalSu
         size_t count = 0;
         for (; count < held_.size() && held_[count].fileName == file; ++count)
             lines += held_[count].line;
-        const AppendOutcome append = appendLineDurably(paths_.inLogs(file), lines);
+        const FileOutcome append = appendLineDurably(paths_.inLogs(file), lines);
         if (!append.ok) {
+            // Records in the file but not confirmed on disk are not written again.
+            if (append.unconfirmed)
+                held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(count));
             outcome = {append, file};
             if (held_.size() > 1)
                 outcome.append.error += QStringLiteral(", %1 records waiting").arg(held_.size());

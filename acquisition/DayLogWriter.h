@@ -4,7 +4,7 @@
 
 #include "acquisition/LiveReadings.h"
 #include "common/AppPaths.h"
-#include "platform/DurableAppend.h"
+#include "platform/FileWriting.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -33,8 +33,8 @@ public:
     explicit DayLogWriter(AppPaths paths) : paths_(std::move(paths)) {}
 
     struct Outcome {
-        AppendOutcome append; // the error text names the file and says how many records wait
-        QString fileName;     // the day log written to (or the one that failed)
+        FileOutcome append; // the error text names the file and says how many records wait
+        QString fileName;   // the day log written to (or the one that failed)
     };
 
     // One tick of the logging timer. `now` is one reading of the clock: the file's date and
@@ -44,7 +44,8 @@ public:
     //
     // A record that cannot be written (missing permission, full disk) is held, in order, and
     // written before the next record at a later tick, into the file of its own date; the
-    // averages move on either way, so each record still covers its own interval.
+    // averages move on either way, so each record still covers its own interval. A record that
+    // reached the file but could not be confirmed on disk is reported and not written again.
     Outcome writeRecord(const QDateTime& now, IntervalSums& sums, const LiveReadings& readings);
 
     const RecordAverages& lastAverages() const { return last_; }

@@ -31,7 +31,7 @@ WattHourStore::TickOutcome WattHourStore::tick(const QDateTime& now, double live
     return outcome;
 }
 
-AppendOutcome WattHourStore::appendExitLine(const QDateTime& now, double wattHourTotal) {
+FileOutcome WattHourStore::appendExitLine(const QDateTime& now, double wattHourTotal) {
     if (exitWritten_)
         return exitOutcome_;
     exitWritten_ = true;
@@ -40,9 +40,10 @@ AppendOutcome WattHourStore::appendExitLine(const QDateTime& now, double wattHou
     return exitOutcome_;
 }
 
-AppendOutcome WattHourStore::writeHeld() {
-    const AppendOutcome outcome = appendLineDurably(paths_.wattHourFile(), held_);
-    if (outcome.ok)
+FileOutcome WattHourStore::writeHeld() {
+    const FileOutcome outcome = appendLineDurably(paths_.wattHourFile(), held_);
+    // Lines in the file but not confirmed on disk are not written again.
+    if (outcome.ok || outcome.unconfirmed)
         held_.clear();
     return outcome;
 }

@@ -4,7 +4,7 @@
 // restarts; every orderly end of the program appends one line too.
 
 #include "common/AppPaths.h"
-#include "platform/DurableAppend.h"
+#include "platform/FileWriting.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -22,7 +22,7 @@ public:
 
     struct TickOutcome {
         bool wroteLine = false; // a line was due and an append was tried; see append.ok
-        AppendOutcome append;   // meaningful when wroteLine
+        FileOutcome append;     // meaningful when wroteLine
     };
 
     // One tick of the 5 s timer. The first tick whose date differs from the previous tick's
@@ -33,25 +33,26 @@ public:
     //
     // A day's line that cannot be written is kept, with the time it was due, and tried again
     // at every later tick (and at the exit line) until it is on disk, so no day's total is lost
-    // to a full disk or a missing permission.
+    // to a full disk or a missing permission. A line that reached the file but could not be
+    // confirmed on disk is reported and not written again.
     TickOutcome tick(const QDateTime& now, double liveWatts, double& wattHourTotal,
                      bool linkUp = true);
 
     // The line appended at an orderly end of the program, after any line still held. Only the
     // first call of a run writes; later calls return its outcome.
-    AppendOutcome appendExitLine(const QDateTime& now, double wattHourTotal);
+    FileOutcome appendExitLine(const QDateTime& now, double wattHourTotal);
 
     // Lines due but not yet on disk (each ends in CR LF).
     const QByteArray& heldLines() const { return held_; }
 
 private:
-    AppendOutcome writeHeld();
+    FileOutcome writeHeld();
 
     AppPaths paths_;
     QDate lastDate_;
     QByteArray held_;
     bool exitWritten_ = false;
-    AppendOutcome exitOutcome_;
+    FileOutcome exitOutcome_;
 };
 
 } // namespace tarnby

@@ -247,7 +247,7 @@ QString LoggingSession::endOfRun() {
     if (totalWritten_)
         return {};
     totalWritten_ = true;
-    const AppendOutcome outcome = wattHours_.appendExitLine(clock_.now(), readings_.WattHourTotal);
+    const FileOutcome outcome = wattHours_.appendExitLine(clock_.now(), readings_.WattHourTotal);
     return outcome.ok ? QString() : outcome.error;
 }
 
@@ -341,7 +341,7 @@ void LoggingSession::wattHourTick() {
 
 // --- What the window shows -----------------------------------------------------------------
 
-void LoggingSession::noteWrite(const AppendOutcome& outcome) {
+void LoggingSession::noteWrite(const FileOutcome& outcome) {
     if (outcome.ok) {
         if (!status_.holdingFault())
             return;

@@ -126,7 +126,7 @@ private:
     void setCaption(const QString& caption);
     void showStatus(const QString& text);
     void setStatusDetail(const QString& detail);
-    void noteWrite(const AppendOutcome& outcome);
+    void noteWrite(const FileOutcome& outcome);
     void onLinkLost();
 
     AppPaths paths_;

@@ -3,10 +3,10 @@
 
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
 #include "history/PlotCursor.h"
 #include "history/PlotModel.h"
 #include "history/widgets/PlotPainter.h"
+#include "platform/FileWriting.h"
 #include "tests/history/HistoryTestData.h"
 
 #include <QDir>

@@ -20,7 +20,7 @@ QByteArray settingsCfgBytes(const CalibrationSettings& settings) {
     return bytes;
 }
 
-WriteOutcome writeSettingsCfg(const QString& path, const CalibrationSettings& settings) {
+FileOutcome writeSettingsCfg(const QString& path, const CalibrationSettings& settings) {
     return replaceFileWhole(path, settingsCfgBytes(settings));
 }
 

@@ -31,6 +31,6 @@ struct CalibrationSettings {
 QByteArray settingsCfgBytes(const CalibrationSettings& settings);
 
 // Replaces settings.cfg with the factors.
-WriteOutcome writeSettingsCfg(const QString& path, const CalibrationSettings& settings);
+FileOutcome writeSettingsCfg(const QString& path, const CalibrationSettings& settings);
 
 } // namespace tarnby

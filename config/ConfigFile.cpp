@@ -4,7 +4,6 @@
 #include "config/TaggedValue.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace tarnby {
 
@@ -91,20 +90,6 @@ QString ConfigReading::problemMessage(const QString& wayOn) const {
 QByteArray taggedLine(QLatin1StringView key, const QString& value) {
     const QByteArray name(key.data(), key.size());
     return '<' + name + '>' + value.toLatin1() + "</" + name + ">\r\n";
-}
-
-WriteOutcome replaceFileWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return {false, error};
-    }
-    if (!file.commit())
-        return {false, file.errorString()};
-    return {true, {}};
 }
 
 bool isSafeConfigText(const QString& text) {

@@ -1,15 +1,17 @@
 #pragma once
-// Reading a configuration file whole and taking its values, and replacing a file whole.
+// Reading a configuration file whole and taking its values.
 //
 // Readers never invent values: a file that is missing, unreadable or empty, a key that is
 // missing or whose closing tag stands before its opening tag, and a value that must be a
 // number but is not, are collected as problems that the window reports to the user, naming the
-// file. Writers build the whole text in memory and replace the file through a temporary file in
-// the same folder renamed over the old one, so a crash or a full disk never leaves half a file.
+// file. Writers build the whole text in memory and replace the file with replaceFileWhole, so a
+// crash or a full disk never leaves half a file.
 //
 // Both files are 8-bit text: a byte is read as the character of the same code (0xB0 is "°")
 // and written back as that byte, so a file from a system with another code page keeps every
 // byte through a Save of unchanged values.
+
+#include "platform/FileWriting.h"
 
 #include <QByteArray>
 #include <QLatin1StringView>
@@ -52,17 +54,9 @@ private:
     QStringList problems_;
 };
 
-struct WriteOutcome {
-    bool ok = false;
-    QString error; // why not, for the user
-};
-
 // One key line of a configuration file: "<key>" value "</key>" CR LF, the value one byte per
 // character (a character above U+00FF, which no 8-bit file can hold, becomes "?").
 QByteArray taggedLine(QLatin1StringView key, const QString& value);
-
-// Replaces `path` with `bytes` atomically (temporary file in the same folder, synced, renamed).
-WriteOutcome replaceFileWhole(const QString& path, const QByteArray& bytes);
 
 // Texts typed into a settings box end up between tags: a "<" or a line break would corrupt
 // the keys that follow it at the next start-up.

@@ -27,7 +27,7 @@ QByteArray progCfgBytes(const ProgSettings& settings) {
     return bytes;
 }
 
-WriteOutcome writeProgCfg(const QString& path, const ProgSettings& settings) {
+FileOutcome writeProgCfg(const QString& path, const ProgSettings& settings) {
     return replaceFileWhole(path, progCfgBytes(settings));
 }
 

@@ -36,6 +36,6 @@ struct ProgSettings {
 QByteArray progCfgBytes(const ProgSettings& settings);
 
 // Replaces prog.cfg with the settings.
-WriteOutcome writeProgCfg(const QString& path, const ProgSettings& settings);
+FileOutcome writeProgCfg(const QString& path, const ProgSettings& settings);
 
 } // namespace tarnby

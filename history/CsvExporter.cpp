@@ -1,8 +1,9 @@
 #include "history/CsvExporter.h"
 
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/PictureBytes.h"
+#include "platform/FileWriting.h"
 
 #include <QDir>
 
@@ -62,6 +63,14 @@ QByteArray CsvExporter::csvText(const HistoryState& state) {
     return out;
 }
 
+std::optional<QString> CsvExporter::writeExportFile(const QString& path, const QByteArray& bytes) {
+    const FileOutcome written = writeWholeFile(path, bytes);
+    if (written.ok)
+        return std::nullopt;
+    return QStringLiteral("The CSV file %1 could not be written (%2). Nothing was exported.")
+        .arg(QDir::toNativeSeparators(path), written.error);
+}
+
 CsvExporter::Outcome CsvExporter::exportRecords(const AppPaths& paths, const QString& dayLogName,
                                                 const TimeBoxes& boxes, const HistoryState& state) {
     if (dayLogName.isEmpty())
@@ -75,12 +84,9 @@ CsvExporter::Outcome CsvExporter::exportRecords(const AppPaths& paths, const QSt
 
     const QString csvPath = paths.inLogs(name.fileName);
     const bool noRecords = state.RecordCount <= 0;
-    const FileOutcome written =
-        writeWholeFile(csvPath, noRecords ? QByteArray("\r\n") : csvText(state));
-    if (!written.ok)
-        return {false, QStringLiteral("The CSV file %1 could not be written (%2). Nothing was "
-                                      "exported.")
-                           .arg(QDir::toNativeSeparators(csvPath), written.error)};
+    if (const auto failed =
+            writeExportFile(csvPath, noRecords ? QByteArray("\r\n") : csvText(state)))
+        return {false, *failed};
     if (noRecords)
         return {true, DayLogLoader::noDataMessage()};
     if (!appended.ok)
@@ -88,7 +94,7 @@ CsvExporter::Outcome CsvExporter::exportRecords(const AppPaths& paths, const QSt
                 QStringLiteral("The records were exported to %1, but the day log %2 could "
                                "not be written to (%3).")
                     .arg(name.fileName, QDir::toNativeSeparators(dayLogPath), appended.error)};
-    return {true, QStringLiteral("Done")};
+    return {true, doneMessage()};
 }
 
 } // namespace tarnby

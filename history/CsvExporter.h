@@ -18,6 +18,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace tarnby {
 
@@ -37,6 +38,12 @@ public:
         bool written = false; // the export file holds what it should
         QString message;      // the one message to show
     };
+    static QString doneMessage() { return QStringLiteral("Done"); }
+
+    // Creates or replaces an export file with `bytes`; empty when it was written, else the
+    // message that says why nothing was exported.
+    static std::optional<QString> writeExportFile(const QString& path, const QByteArray& bytes);
+
     // The whole click: checks, the empty line appended to the day log, the export file, the
     // message. A day log that cannot take its empty line does not stop the export, but the
     // message says so instead of "Done".

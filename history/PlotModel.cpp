@@ -89,6 +89,18 @@ int PlotModel::steps(const HistoryState& state) {
     return static_cast<int>(std::floor(extent + 1e-9));
 }
 
+std::optional<double> PlotModel::spanWattHours(const HistoryState& state) {
+    if (!state.LogIntervalSeconds)
+        return std::nullopt;
+    // Every record after the first stands for one logging interval of the current setting.
+    double wattHours = 0;
+    const int n = steps(state);
+    for (int j = 1; j <= n; ++j)
+        wattHours += state.RecWatts[static_cast<size_t>(recordAt(state, state.PlotFrom + j))] /
+                     3600 * *state.LogIntervalSeconds;
+    return wattHours;
+}
+
 const std::vector<double>& PlotModel::values(const HistoryState& state, Trace trace) {
     switch (trace) {
     case Trace::Volts:
@@ -167,14 +179,8 @@ PlotResult PlotModel::plotGraph(HistoryState& state) {
             out.y[j] = scale.y(v[static_cast<size_t>(records[j])]);
     }
 
-    // Every record after the first stands for one logging interval of the current setting.
-    double wattHours = 0;
-    if (state.LogIntervalSeconds) {
-        for (int j = 1; j <= n; ++j)
-            wattHours += state.RecWatts[static_cast<size_t>(records[static_cast<size_t>(j)])] /
-                         3600 * *state.LogIntervalSeconds;
-    }
-    state.SpanWattHours = wattHours;
+    const std::optional<double> wattHours = spanWattHours(state);
+    state.SpanWattHours = wattHours.value_or(0);
 
     PlotLabels& l = result.labels.emplace();
     l.VMax1 = label(state.VoltsMax, "#0.00", QStringLiteral(" V"));
@@ -193,8 +199,7 @@ PlotResult PlotModel::plotGraph(HistoryState& state) {
     l.Time1m = l.stime.last(2);
     l.Time2h = l.ftime.first(2);
     l.Time2m = l.ftime.last(2);
-    l.watts = state.LogIntervalSeconds ? label(wattHours, "###0", QStringLiteral(" Wh"))
-                                       : QStringLiteral("Wh");
+    l.watts = wattHours ? label(*wattHours, "###0", QStringLiteral(" Wh")) : QStringLiteral("Wh");
     return result;
 }
 

@@ -74,6 +74,10 @@ public:
     // step whose end lands a rounding error beyond PlotTo (positions carry fractions after a
     // zoom).
     static int steps(const HistoryState& state);
+    // The watt-hours of the records from PlotFrom to PlotTo, the first not counted: the figure
+    // under the plot, and a day's energy in the month summary. Empty when the logging interval
+    // is not known.
+    static std::optional<double> spanWattHours(const HistoryState& state);
 
     static const std::vector<double>& values(const HistoryState& state, Trace trace);
     static std::uint32_t colour(Trace trace); // 0xAARRGGBB

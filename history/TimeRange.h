@@ -18,6 +18,9 @@ struct TimeRange {
     int to = 0;
 };
 
+// The range a picked day log is loaded with: the boxes "00" "00" "23" "59", 00:00 to 23:59.
+inline constexpr TimeRange WholeDay{0, (23 * 60 + 59) * 60};
+
 struct TimeRangeCheck {
     std::optional<TimeRange> range;
     QString message; // for the user, when a box does not hold a time

@@ -174,7 +174,7 @@ QString portDeviceHint(QStringView portText, const std::function<QString(int)>& 
     return u"COM%1: %2"_s.arg(*number).arg(deviceFor(*number));
 }
 
-QString saveFailureMessage(const QString& path, const WriteOutcome& outcome) {
+QString saveFailureMessage(const QString& path, const FileOutcome& outcome) {
     return u"%1 could not be saved (%2).\n\nThe previous file is unchanged and this window stays "
            "open with everything as typed. Make the folder writable or free some space, then "
            "save again."_s.arg(path, outcome.error.isEmpty() ? u"unknown error"_s : outcome.error);

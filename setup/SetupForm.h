@@ -96,6 +96,6 @@ QString unsafeTextMessage(const QString& what, const QString& fileName, const QS
 QString portDeviceHint(QStringView portText, const std::function<QString(int)>& deviceFor);
 
 // A file that could not be replaced: names the file and says the old one is kept.
-QString saveFailureMessage(const QString& path, const WriteOutcome& outcome);
+QString saveFailureMessage(const QString& path, const FileOutcome& outcome);
 
 } // namespace tarnby

@@ -1,13 +1,14 @@
 // tarnby-board: a simulated sensor board on a pseudo-terminal, for the demo and the
 // end-to-end tests. Run with --help for the options.
 
+#include "platform/TerminationSignals.h"
 #include "tools/BoardOptions.h"
 #include "tools/BoardSender.h"
 #include "tools/PtyPort.h"
-#include "tools/QuitSignals.h"
 #include "tools/SendStats.h"
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 
 using namespace tarnby::board;
@@ -36,10 +37,17 @@ int main(int argc, char* argv[]) {
         complain(message);
         return 2;
     }
-    if (!quitOnSignals(&message)) {
-        complain(message);
+    // SIGTERM, SIGINT and SIGHUP end the event loop, so the board removes its link and writes
+    // its statistics on the way out like on any other exit.
+    const tarnby::TerminationSignals termination;
+    if (!termination.error().isEmpty()) {
+        complain(termination.error());
         return 1;
     }
+    QObject::connect(&termination, &tarnby::TerminationSignals::received, &app,
+                     &QCoreApplication::quit);
+    // A write to a reader that has gone fails with EPIPE instead of ending the board.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::unique_ptr<PtyPort> port = PtyPort::open(options->linkPath(), &message);
     if (!port) {
         complain(message);

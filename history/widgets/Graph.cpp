@@ -1,21 +1,28 @@
 #include "history/widgets/Graph.h"
 
+#include "acquisition/DayLogWriter.h"
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/HistorySettings.h"
+#include "history/MonthCsv.h"
+#include "history/MonthPlot.h"
 #include "history/PlotModel.h"
 #include "history/widgets/FolderReveal.h"
+#include "history/widgets/MonthView.h"
 #include "history/widgets/PlotWidget.h"
+#include "platform/FileWriting.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTreeView>
 
 namespace tarnby {
@@ -40,7 +47,16 @@ void Graph::buildControls() {
     connect(Command1, &QPushButton::clicked, this, &Graph::command1Click);
     connect(CSV, &QPushButton::clicked, this, &Graph::csvClick);
     connect(Command2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Month, &QPushButton::toggled, this, &Graph::monthToggled);
     connect(File1, &QListView::clicked, this, &Graph::file1Click);
+    connect(File1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &Graph::file1Moved);
+    File1->installEventFilter(this);
+    File1->viewport()->installEventFilter(this);
+    connect(monthView_, &MonthView::dayChosen, this,
+            [this](QDate date) { pickDayLog(dayLogFileName(date)); });
+    connect(monthView_, &MonthView::monthStep, this,
+            [this](int months) { showMonth(month_.first.addMonths(months)); });
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this, &Graph::dir1Change);
     connect(Check1, &QCheckBox::toggled, this,
             [this](bool on) { traceClick(state_.ShowVolts, on); });
@@ -86,8 +102,36 @@ void Graph::dir1Change(const QModelIndex& current) {
     File1->setRootIndex(fileModel_->setRootPath(folder));
 }
 
+bool Graph::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == File1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick)
+            fileMouseDown_ = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            fileMouseDown_ = false;
+    } else if (watched == File1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && File1->currentIndex().isValid()) {
+            file1Click(File1->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void Graph::file1Click(const QModelIndex& index) {
-    text1->setText(fileModel_->fileName(index));
+    pickDayLog(fileModel_->fileName(index));
+}
+
+void Graph::file1Moved(const QModelIndex& current) {
+    // A mouse press moves the current row too, but the click picks on release. A row that
+    // only became current (the list taking the focus) is not picked: nothing selected it.
+    if (!fileMouseDown_ && current.isValid() && File1->selectionModel()->isSelected(current))
+        file1Click(current);
+}
+
+void Graph::pickDayLog(const QString& name) {
+    text1->setText(name);
     Time1h->setText(QStringLiteral("00"));
     Time2h->setText(QStringLiteral("23"));
     Time1m->setText(QStringLiteral("00"));
@@ -130,6 +174,7 @@ void Graph::command1Click() {
     }
     switch (DayLogLoader::load(file.text, range.range->from, range.range->to, state_)) {
     case LoadOutcome::Loaded:
+        Month->setChecked(false);
         plotGraph();
         break;
     case LoadOutcome::NoData:
@@ -142,9 +187,29 @@ void Graph::command1Click() {
 }
 
 void Graph::csvClick() {
+    if (Month->isChecked()) {
+        message(exportMonth(env_.paths, month_).message);
+        return;
+    }
     const CsvExporter::Outcome outcome =
         CsvExporter::exportRecords(env_.paths, text1->text(), timeBoxes(), state_);
     message(outcome.message);
+}
+
+void Graph::monthToggled(bool shown) {
+    if (!shown) {
+        plotPages_->setCurrentIndex(0);
+        return;
+    }
+    const QDate picked = dayLogDate(text1->text()).value_or(env_.clock.now().date());
+    showMonth(picked);
+    plotPages_->setCurrentWidget(monthView_);
+    monthView_->focusDay(picked.day());
+}
+
+void Graph::showMonth(QDate anyDay) {
+    month_ = summarizeMonth(env_.paths, anyDay, state_.LogIntervalSeconds);
+    monthView_->setPlot(MonthPlot::make(month_, state_.VoltsFullScale));
 }
 
 void Graph::plotMoved(double x) {

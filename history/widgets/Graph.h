@@ -1,7 +1,7 @@
 #pragma once
 // The history window `Graph`: pick a day log from the logs folder, load a time range of it,
 // look at it as up to five traces, read values under the mouse, zoom by dragging, export the
-// loaded records as CSV.
+// loaded records as CSV; or look at a whole month, a day's energy and battery range at a time.
 //
 // The window works on a HistoryState that the main window keeps for the whole run, so the
 // records of the last load survive closing and reopening. Each opening reads prog.cfg again
@@ -10,6 +10,7 @@
 // Every message goes through the environment's prompts.
 
 #include "history/HistoryState.h"
+#include "history/MonthSummary.h"
 #include "history/PlotCursor.h"
 #include "history/TimeRange.h"
 #include "platform/widgets/Environment.h"
@@ -24,11 +25,13 @@ class QLineEdit;
 class QListView;
 class QModelIndex;
 class QPushButton;
+class QStackedWidget;
 class QTreeView;
 
 namespace tarnby {
 
 class FolderReveal;
+class MonthView;
 class PlotWidget;
 struct PlotLabels;
 
@@ -43,10 +46,15 @@ private:
     QLayout* buildLeftColumn();
     QLayout* buildPlotColumn();
     void loadStep();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Event handlers.
     void dir1Change(const QModelIndex& current);
     void file1Click(const QModelIndex& index);
+    void file1Moved(const QModelIndex& current); // by the keyboard
+    void pickDayLog(const QString& name);
+    void monthToggled(bool shown); // Month
+    void showMonth(QDate anyDay);
     void traceClick(bool& flag, bool checked);
     void check6Click(bool checked);
     void command1Click(); // DISPLAY
@@ -72,7 +80,7 @@ private:
            *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr,
            *Label8 = nullptr;
     QLineEdit *Time1h = nullptr, *Time1m = nullptr, *Time2h = nullptr, *Time2m = nullptr;
-    QPushButton *Command1 = nullptr, *CSV = nullptr, *Command2 = nullptr;
+    QPushButton *Command1 = nullptr, *CSV = nullptr, *Month = nullptr, *Command2 = nullptr;
     QTreeView* Dir1 = nullptr;
     QListView* File1 = nullptr;
     PlotWidget* Plot = nullptr;
@@ -84,6 +92,12 @@ private:
            *Label7 = nullptr;
     QLabel *stime = nullptr, *ftime = nullptr, *watts = nullptr;
     QFrame* Line3 = nullptr;
+
+    // The plot box shows the day plot or the month view.
+    QStackedWidget* plotPages_ = nullptr;
+    MonthView* monthView_ = nullptr;
+    MonthSummary month_;         // the month shown
+    bool fileMouseDown_ = false; // a mouse button is held on File1: the click picks
 };
 
 } // namespace tarnby

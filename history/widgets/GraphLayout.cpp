@@ -1,11 +1,13 @@
 // The controls of the history window and their arrangement: title, file name, time boxes and
 // buttons above the folder and file lists in the left column; the plot filling the rest, with
 // the start, watt-hour and finish labels under it and one column per trace below (check box,
-// value under the cursor, scale top, scale bottom).
+// value under the cursor, scale top, scale bottom). The month view takes the place of the plot
+// and everything under it.
 
 #include "history/PlotModel.h"
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/Graph.h"
+#include "history/widgets/MonthView.h"
 #include "history/widgets/PlotWidget.h"
 
 #include <QCheckBox>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -98,13 +101,20 @@ QLayout* Graph::buildLeftColumn() {
     Command1->setObjectName(QStringLiteral("Command1"));
     CSV = new QPushButton(QStringLiteral(".CSV"), this);
     CSV->setObjectName(QStringLiteral("CSV"));
+    Month = new QPushButton(QStringLiteral("Month"), this);
+    Month->setObjectName(QStringLiteral("Month"));
+    Month->setCheckable(true);
+    Month->setToolTip(QStringLiteral("A month at a glance: the energy and the battery's range "
+                                     "of each day"));
     Command2 = new QPushButton(QStringLiteral("Exit"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command1->setAutoDefault(false);
     CSV->setAutoDefault(false);
+    Month->setAutoDefault(false);
     Command2->setAutoDefault(false);
     buttons->addWidget(Command1);
     buttons->addWidget(CSV);
+    buttons->addWidget(Month);
     buttons->addWidget(Command2);
     column->addLayout(buttons);
 
@@ -139,7 +149,14 @@ QLayout* Graph::buildLeftColumn() {
 }
 
 QLayout* Graph::buildPlotColumn() {
-    auto* column = new QVBoxLayout;
+    plotPages_ = new QStackedWidget(this);
+    plotPages_->setObjectName(QStringLiteral("plotPages"));
+    auto* dayPage = new QWidget(plotPages_);
+    auto* column = new QVBoxLayout(dayPage);
+    column->setContentsMargins(0, 0, 0, 0);
+    plotPages_->addWidget(dayPage);
+    monthView_ = new MonthView(plotPages_);
+    plotPages_->addWidget(monthView_);
     Plot = new PlotWidget(this);
     Plot->setDragBars(&cursor_.dragBars());
     column->addWidget(Plot, 1);
@@ -199,7 +216,9 @@ QLayout* Graph::buildPlotColumn() {
     timeRow->addWidget(vt, 1);
     grid->addLayout(timeRow, 1, TraceCount);
     column->addLayout(grid);
-    return column;
+    auto* pages = new QVBoxLayout;
+    pages->addWidget(plotPages_);
+    return pages;
 }
 
 } // namespace tarnby

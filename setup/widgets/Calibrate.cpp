@@ -226,7 +226,7 @@ void Calibrate::saveCalibration() {
         return;
     }
     const QString path = env_.paths.settingsCfg();
-    if (const WriteOutcome outcome = writeSettingsCfg(path, factors); !outcome.ok) {
+    if (const FileOutcome outcome = writeSettingsCfg(path, factors); !outcome.ok) {
         env_.prompts.showMessage(this, saveFailureMessage(path, outcome));
         return;
     }

@@ -293,7 +293,7 @@ void ProgramSetup::saveSettings() {
         return;
     }
     const QString path = env_.paths.progCfg();
-    if (const WriteOutcome outcome = writeProgCfg(path, progSettingsFor(form)); !outcome.ok) {
+    if (const FileOutcome outcome = writeProgCfg(path, progSettingsFor(form)); !outcome.ok) {
         env_.prompts.showMessage(this, saveFailureMessage(path, outcome));
         return;
     }

@@ -2,6 +2,7 @@
 // when the file cannot be written.
 
 #include "acquisition/DayLogWriter.h"
+#include "platform/FileWriting.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -91,7 +92,7 @@ void DayLogWriterTest::averagesOfTheIntervalThenRepeats() {
 
 void DayLogWriterTest::failedWritesAreReportedAndRecordsHeldInOrder_data() {
     // In the application folder, removed to recover: "path -> target" a link, "path/" a folder,
-    // else a file.
+    // empty for none (the sync after each write fails until then), else a file.
     QTest::addColumn<QString>("blocker");
     QTest::addColumn<QString>("error");
     QTest::newRow("full disk") << "logs/P_2026_12_06.txt -> /dev/full"
@@ -102,6 +103,10 @@ void DayLogWriterTest::failedWritesAreReportedAndRecordsHeldInOrder_data() {
     QTest::newRow("a folder where the day log should be")
         << "logs/P_2026_12_06.txt/"
         << "Cannot write logs/P_2026_12_06.txt (" + QString::fromLocal8Bit(strerror(EISDIR)) + ")";
+    // The records are in the file: reported, but never written twice.
+    QTest::newRow("the sync after a whole write fails")
+        << ""
+        << "Cannot write logs/P_2026_12_06.txt (" + QString::fromLocal8Bit(strerror(EIO)) + ")";
 }
 
 void DayLogWriterTest::failedWritesAreReportedAndRecordsHeldInOrder() {
@@ -110,7 +115,11 @@ void DayLogWriterTest::failedWritesAreReportedAndRecordsHeldInOrder() {
     QTemporaryDir dir;
     const QDir app(dir.path());
     const QString block = app.filePath(blocker.section(" -> ", 0, 0));
-    if (blocker.contains(" -> "))
+    const bool syncFails = blocker.isEmpty();
+    const auto syncRestored = qScopeGuard([] { testing::setSyncStep(nullptr); });
+    if (syncFails)
+        testing::setSyncStep([](int) { return errno = EIO, -1; });
+    else if (blocker.contains(" -> "))
         QVERIFY(app.mkdir("logs") && QFile::link(blocker.section(" -> ", 1), block));
     else if (blocker.endsWith('/'))
         QVERIFY(app.mkpath(blocker));
@@ -124,17 +133,21 @@ void DayLogWriterTest::failedWritesAreReportedAndRecordsHeldInOrder() {
     QCOMPARE(outcome.fileName, QStringLiteral("P_2026_12_06.txt"));
     QCOMPARE(outcome.append.error, error);
     QCOMPARE(sums.SampleCount, 0LL); // the interval is over; its record waits
-    QCOMPARE(writer.heldRecords(), size_t(1));
+    QCOMPARE(writer.heldRecords(), size_t(syncFails ? 0 : 1));
 
     // Still failing at the next tick, now after midnight: the old record still comes first.
     sums = IntervalSums{13.0, 1.0, 13.0, 0, 0, 1};
     outcome = writer.writeRecord(at(2026, 12, 7, 0, 0, 10), sums, {});
     QVERIFY(!outcome.append.ok);
-    QCOMPARE(outcome.append.error, error + ", 2 records waiting");
-    QVERIFY(!QFileInfo::exists(app.filePath("logs/P_2026_12_07.txt")));
+    QCOMPARE(outcome.append.error,
+             syncFails ? QString(error).replace("12_06", "12_07") : error + ", 2 records waiting");
+    QCOMPARE(QFileInfo::exists(app.filePath("logs/P_2026_12_07.txt")), syncFails);
 
     // Writable again: everything held is written, each record into its own day's file.
-    QVERIFY(blocker.endsWith('/') ? app.rmdir(blocker) : QFile::remove(block));
+    if (syncFails)
+        testing::setSyncStep(nullptr);
+    else
+        QVERIFY(blocker.endsWith('/') ? app.rmdir(blocker) : QFile::remove(block));
     sums = IntervalSums{14.0, 1.0, 14.0, 0, 0, 1};
     outcome = writer.writeRecord(at(2026, 12, 7, 0, 1, 10), sums, {.WattHourTotal = 0.5});
     QVERIFY(outcome.append.ok);

@@ -222,7 +222,7 @@ void ConfigFiles::failedWriteKeepsOldFile() {
         QSKIP("chattr +i is not available here");
     ProgSettings changed = sampleProg();
     changed.Port = u"7"_s;
-    const WriteOutcome outcome = writeProgCfg(path, changed);
+    const FileOutcome outcome = writeProgCfg(path, changed);
     readOnly.release();
     QVERIFY(!outcome.ok);
     QVERIFY(!outcome.error.isEmpty());

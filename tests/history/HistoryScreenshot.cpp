@@ -1,8 +1,9 @@
 // Renders the history window on a generated day to a PNG: the whole day plotted, the readout
-// of the record under the cursor, and a zoom being dragged. The window paints itself offscreen
+// of the record under the cursor, and a zoom being dragged; and, when a second file is named,
+// the month view of the month before, a day in focus. The window paints itself offscreen
 // through the same code as on a desktop.
 //
-// Usage: history-screenshot <file.png>
+// Usage: history-screenshot <file.png> [<month.png>]
 
 #include "history/widgets/Graph.h"
 #include "history/widgets/PlotWidget.h"
@@ -12,15 +13,51 @@
 #include <QApplication>
 #include <QDir>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
+#include <cmath>
 #include <cstdio>
 
 using namespace tarnby;
 
+namespace {
+// November 2026 logged every day but two, windier and calmer days in turn, then the month view
+// of it with one day pointed at.
+int shootMonth(Graph& window, const test::TestEnvironment& env, const QString& file) {
+    for (int d = 1; d <= 30; ++d) {
+        if (d == 17 || d == 18) // the logger was off
+            continue;
+        const double wind = 1.0 + 0.55 * std::sin(d * 0.9) + 0.25 * std::sin(d * 2.3);
+        std::vector<test::DayRecord> day = test::generatedDay(2870, 1, 1438, 100 + d);
+        for (test::DayRecord& r : day) {
+            r.rpm *= wind;
+            r.amps += (wind - 1) * std::max(0.0, r.rpm - 40) / 22;
+            r.volts += 0.06 * (wind - 1) * std::max(0.0, r.rpm - 40) / 22;
+            r.watts = r.volts * r.amps;
+        }
+        env.writeFile(QStringLiteral("logs/P_2026_11_%1.txt").arg(d, 2, 10, QChar(u'0')),
+                      test::dayLogBytes(day, 30));
+    }
+    window.findChild<QPushButton*>(QStringLiteral("Month"))->click();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+    auto* pointed = window.findChild<QWidget*>(QStringLiteral("day9"));
+    if (!pointed)
+        return 1;
+    QTest::mouseMove(&window, QPoint(4, 4)); // off the days: the focus alone shows the readout
+    pointed->setFocus();
+    QTest::qWait(100);
+    if (!window.grab().save(file, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+    }
+    return 0;
+}
+} // namespace
+
 int main(int argc, char* argv[]) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <file.png>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <file.png> [<month.png>]\n", argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
@@ -57,7 +94,6 @@ int main(int argc, char* argv[]) {
     });
     if (!listed)
         return 1;
-    files->setCurrentIndex(item);
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(item).center());
     if (state.RecordCount < 2) {
         std::fprintf(stderr, "the day did not load: %s\n",
@@ -89,5 +125,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(to, y));
+    if (argc == 3)
+        return shootMonth(window, env, QString::fromLocal8Bit(argv[2]));
     return 0;
 }

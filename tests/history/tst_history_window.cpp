@@ -3,7 +3,7 @@
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"
-#include "history/HistoryFiles.h"
+#include "history/HistoryMessages.h"
 #include "history/widgets/Graph.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
@@ -41,6 +41,7 @@ private slots:
     void displayChecksItsInputs();
     void recordsOutliveTheWindow();
     void readOnlyDayLogStillLoads();
+    void keyboardPicksLikeAClick();
 
 private:
     // Opens and shows the window; clicks `file` in File1 once the folder has been listed.
@@ -266,6 +267,29 @@ void HistoryWindow::readOnlyDayLogStillLoads() {
     QVERIFY(env_->prompts.messages.isEmpty());
     QCOMPARE(state_.RecordCount, DayRecords);
     QCOMPARE(dayLogOnDisk(), dayLog_);
+}
+
+void HistoryWindow::keyboardPicksLikeAClick() {
+    QVERIFY(open(QString()));
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    auto* list = child<QListView>("File1");
+    QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+    // The folder's files are listed first and sorted by name a moment later.
+    QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
+    list->setFocus(Qt::TabFocusReason); // the focus alone picks nothing
+    QVERIFY(env_->prompts.messages.isEmpty());
+    QTest::keyClick(list, Qt::Key_End); // Whours.txt
+    QCOMPARE(env_->prompts.messages, QStringList{QStringLiteral("No data for that date")});
+    QTest::keyClick(list, Qt::Key_Home); // the day log
+    QCOMPARE(text("text1"), DayLog);
+    QCOMPARE(state_.RecordCount, DayRecords);
+    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n");
+    // Enter picks the row again, as a click on it does; a click picks once.
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n\r\n");
+    QVERIFY(click(DayLog));
+    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n\r\n\r\n");
+    QCOMPARE(env_->prompts.messages.size(), 1);
 }
 
 QTEST_MAIN(HistoryWindow)

@@ -4,7 +4,7 @@
 // The fault tests use it to show that a day log left by a killed program still loads.
 
 #include "history/DayLogLoader.h"
-#include "history/HistoryFiles.h"
+#include "platform/FileWriting.h"
 
 #include <cstdio>
 

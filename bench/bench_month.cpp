@@ -1,0 +1,62 @@
+// The month view's work: 31 full day logs read and summed up as the day plot would show each.
+
+#include "acquisition/DayLogWriter.h"
+#include "history/MonthSummary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cmath>
+
+using namespace tarnby;
+
+namespace {
+constexpr int DayRecords = 9999; // the loader's limit, all in the whole day's range
+
+// An application folder whose logs hold every day of December 2026, each a full day log as the
+// logger writes it.
+struct MonthFolder {
+    QTemporaryDir dir;
+    AppPaths paths{dir.path()};
+    qint64 bytes = 0;
+
+    MonthFolder() {
+        QDir(dir.path()).mkdir(QStringLiteral("logs"));
+        for (int day = 1; day <= 31; ++day) {
+            QByteArray text;
+            text.reserve(DayRecords * 90);
+            double total = 0;
+            for (int i = 0; i < DayRecords; ++i) {
+                const int minute = 1 + i * 1438 / DayRecords; // 00:01 to 23:58
+                const double wave = std::sin(i / 300.0 + day);
+                const RecordAverages r{25 + wave, 8 * wave + 2, 25 * (8 * wave + 2),
+                                       150 + 100 * wave, 9 + 4 * wave};
+                total += r.watts * 10 / 3600;
+                text += recordLine(QTime(minute / 60, minute % 60), r, 0, std::max(0.0, total));
+            }
+            QFile file(paths.inLogs(dayLogFileName(QDate(2026, 12, day))));
+            if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+                qFatal("cannot write a day log");
+            bytes += text.size();
+        }
+    }
+};
+} // namespace
+
+static void BM_SummarizeMonth(benchmark::State& bench) {
+    MonthFolder folder;
+    int summarized = 0;
+    for (auto _ : bench) {
+        const MonthSummary month = summarizeMonth(folder.paths, QDate(2026, 12, 1), 10);
+        summarized = 0;
+        for (const DaySummary& day : month.days)
+            summarized += day.summarized() && day.records == DayRecords;
+        benchmark::DoNotOptimize(month.totalWattHours());
+    }
+    if (summarized != 31)
+        bench.SkipWithError("not every day was summarized");
+    bench.counters["days"] = summarized;
+    bench.counters["files_MB"] = static_cast<double>(folder.bytes) / 1e6;
+}
+BENCHMARK(BM_SummarizeMonth)->Unit(benchmark::kMillisecond);

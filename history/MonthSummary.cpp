@@ -1,0 +1,86 @@
+#include "history/MonthSummary.h"
+
+#include "acquisition/DayLogWriter.h"
+#include "history/DayLogLoader.h"
+#include "history/HistoryFiles.h"
+#include "history/HistoryState.h"
+#include "history/PlotModel.h"
+#include "history/TimeRange.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace tarnby {
+
+namespace {
+// One day log's text as the plot of the whole day sees it. `scratch` holds the records (its
+// arrays are large, so one serves the whole month) and the logging interval.
+void summarizeDayLog(const QString& text, HistoryState& scratch, DaySummary& day) {
+    switch (DayLogLoader::load(text, WholeDay.from, WholeDay.to, scratch)) {
+    case LoadOutcome::NoData:
+        day.state = DayState::NoRecords;
+        return;
+    case LoadOutcome::TooMany:
+        day.state = DayState::OverLimit;
+        return;
+    case LoadOutcome::Loaded:
+        break;
+    }
+    day.state = DayState::Summarized;
+    day.records = scratch.loadedRecords();
+    // The loader left PlotFrom at 1 and PlotTo at the last record: the whole day's plot.
+    day.wattHours = PlotModel::spanWattHours(scratch);
+    const auto first = scratch.RecVolts.begin() + 1;
+    const auto [low, high] = std::minmax_element(first, first + day.records);
+    day.minVolts = *low;
+    day.maxVolts = *high;
+}
+} // namespace
+
+std::optional<double> MonthSummary::totalWattHours() const {
+    std::optional<double> total;
+    for (const DaySummary& day : days)
+        if (day.wattHours)
+            total = total.value_or(0) + *day.wattHours;
+    return total;
+}
+
+const DaySummary* MonthSummary::bestDay() const {
+    const DaySummary* best = nullptr;
+    for (const DaySummary& day : days)
+        if (day.wattHours && (!best || *day.wattHours > *best->wattHours))
+            best = &day;
+    return best;
+}
+
+MonthSummary summarizeMonth(const AppPaths& paths, QDate anyDay,
+                            std::optional<double> logIntervalSeconds) {
+    MonthSummary month;
+    month.first = QDate(anyDay.year(), anyDay.month(), 1);
+    HistoryState scratch;
+    scratch.LogIntervalSeconds = logIntervalSeconds;
+    for (int d = 1; d <= month.first.daysInMonth(); ++d) {
+        DaySummary& day = month.days.emplace_back();
+        day.date = month.first.addDays(d - 1);
+        const QString path = paths.inLogs(dayLogFileName(day.date));
+        if (!QFileInfo::exists(path))
+            continue;
+        const FileText file = readWholeFile(path);
+        if (!file.ok) {
+            day.state = DayState::Unreadable;
+            continue;
+        }
+        summarizeDayLog(file.text, scratch, day);
+    }
+    return month;
+}
+
+std::optional<QDate> dayLogDate(const QString& fileName) {
+    const QDate date = QDate::fromString(fileName, QStringLiteral("'P_'yyyy'_'MM'_'dd'.txt'"));
+    // The name the logger gives that date, and no other spelling of it.
+    if (!date.isValid() || dayLogFileName(date) != fileName)
+        return std::nullopt;
+    return date;
+}
+
+} // namespace tarnby
