@@ -114,6 +114,7 @@ private slots:
         QVERIFY(s.t.prompts.messages.isEmpty());
         QCOMPARE(selectedOptions(s.window), selected);
         QCOMPARE(box(s.window, "WSUnits")->text(), units);
+        QVERIFY(!s.window.userChangedSomething()); // what the load step filled in
         s.window.show();
         click(s.window, "Command1");
         QCOMPARE(s.window.result(), int(QDialog::Accepted));
@@ -157,6 +158,7 @@ private slots:
         QLineEdit* edited = window.findChild<QLineEdit*>(name);
         edited->clear();
         QTest::keyClicks(edited, typed);
+        QCOMPARE(window.userChangedSomething(), !typed.isEmpty());
         box(window, "LogDelay")->setText(u"300"_s);
         std::optional<ImmutablePath> guard;
         if (readOnly && !guard.emplace(s.t.folder()).ok())
@@ -249,31 +251,6 @@ private slots:
         QVERIFY(s.t.prompts.messages.isEmpty());
     }
 
-    // What the user does counts as a change; what the load step fills in does not.
-    void userChangeIsNoticed_data() {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("only loaded") << u"none"_s << false;
-        QTest::newRow("typed into a box") << u"type"_s << true;
-        QTest::newRow("clicked a check box") << u"check"_s << true;
-        QTest::newRow("clicked an option button") << u"option"_s << true;
-    }
-    void userChangeIsNoticed() {
-        QFETCH(QString, how);
-        QFETCH(bool, changed);
-        QByteArray stored = UsualProg;
-        Opened s(stored.replace("<Savehtml>1<", "<Savehtml>2<")); // a greyed box is loaded too
-        s.window.show();
-        if (how == u"type")
-            QTest::keyClicks(box(s.window, "WSUnits"), u"x"_s);
-        else if (how == u"check")
-            QTest::mouseClick(control<QCheckBox>(s.window, "LogOn"), Qt::LeftButton);
-        else if (how == u"option")
-            QTest::mouseClick(control<QRadioButton>(s.window, "Option9"), Qt::LeftButton, {},
-                              QPoint(4, 8)); // on its round button
-        QCOMPARE(s.window.userChangedSomething(), changed);
-    }
-
     void missingFileOpensWithStartingValues() {
         Opened s(QByteArray{});
         QCOMPARE(s.t.prompts.messages.size(), 1);
@@ -345,6 +322,7 @@ private slots:
             QTest::mouseClick(savehtml, Qt::LeftButton);
             QCOMPARE(savehtml->checkState(), next);
         }
+        QVERIFY(s.window.userChangedSomething());
     }
 
     // Tab stops in reading order; in each frame only on the selected button.
@@ -366,9 +344,11 @@ private slots:
                              "DisplayRPM", "DisplayWS", "WSUnits",   "Option2",  "Option5",
                              "Option8",    "Command2",  "Command1"};
         QCOMPARE(tabStops(), expected);
+        QVERIFY(!s.window.userChangedSomething());
         control<QRadioButton>(s.window, "Option10")->click();
         expected[10] = u"Option10"_s;
         QCOMPARE(tabStops(), expected);
+        QVERIFY(s.window.userChangedSomething());
     }
 
     void portNumberShowsItsDevice() {
