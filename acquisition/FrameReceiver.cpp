@@ -30,7 +30,7 @@ FrameReceiver::Notification FrameReceiver::receive(QByteArrayView bytes) {
     // Frames sent back to back cannot be told apart from a frame with a stray bracket in it:
     // the whole buffer goes. The buffer never ends in "]" after a notification, so only this
     // notification's bytes can hold the pair.
-    if (holdsBackToBack(receiveBuffer_, previousSize)) {
+    if (backToBack_ == BackToBack::EmptyBuffer && holdsBackToBack(receiveBuffer_, previousSize)) {
         receiveBuffer_.clear();
         return notification;
     }

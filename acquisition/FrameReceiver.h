@@ -6,7 +6,8 @@
 // - The bytes are appended to ReceiveBuffer; nothing that arrived is dropped.
 // - If the buffer then holds "][" anywhere it is emptied (two frames sent back to back are
 //   both discarded: the board must separate frames). Since every "]" is consumed before the
-//   next notification, the pair can only arrive within one notification's bytes.
+//   next notification, the pair can only arrive within one notification's bytes. A receiver
+//   made with BackToBack::CutBoth (the calibration window's) cuts such frames like any other.
 // - Every complete frame in the buffer is cut, in order: a "]" that stands before any "["
 //   discards the text up to and including it (and never re-counts the previous frame); text
 //   before a "[" is ignored; the text after a cut frame's "]" stays for the next frame.
@@ -31,6 +32,14 @@ class FrameReceiver {
 public:
     static constexpr qsizetype MaxBufferBytes = 4096;
 
+    // What frames sent back to back ("][") do.
+    enum class BackToBack {
+        EmptyBuffer, // both are discarded with the rest of the buffer
+        CutBoth      // each is cut as if the board had separated them
+    };
+    explicit FrameReceiver(BackToBack backToBack = BackToBack::EmptyBuffer)
+        : backToBack_(backToBack) {}
+
     struct Notification {
         // True when the buffer held both brackets at some point (the data lamp lights).
         bool reachedCut = false;
@@ -45,6 +54,7 @@ public:
     const QByteArray& frameText() const { return frameText_; }
 
 private:
+    BackToBack backToBack_;
     QByteArray receiveBuffer_;
     QByteArray frameText_;
 };

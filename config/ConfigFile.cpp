@@ -21,7 +21,8 @@ ConfigReading ConfigReading::read(const QString& path, const QString& fileName) 
     }
     const QByteArray bytes = file.readAll();
     file.close();
-    reading.text_ = QString::fromLocal8Bit(bytes);
+    // 8-bit text: each byte is the character of the same code, so every byte survives a Save.
+    reading.text_ = QString::fromLatin1(bytes);
     if (reading.text_.trimmed().isEmpty()) {
         reading.problems_ << QStringLiteral("the file is empty");
         return reading;
@@ -88,7 +89,7 @@ QString ConfigReading::problemMessage(const QString& wayOn) const {
 
 QByteArray taggedLine(QLatin1StringView key, const QString& value) {
     const QByteArray name(key.data(), key.size());
-    return '<' + name + '>' + value.toLocal8Bit() + "</" + name + ">\r\n";
+    return '<' + name + '>' + value.toLatin1() + "</" + name + ">\r\n";
 }
 
 bool isSafeConfigText(const QString& text) {

@@ -6,6 +6,10 @@
 // number but is not, are collected as problems that the window reports to the user, naming the
 // file. Writers build the whole text in memory and replace the file with replaceFileWhole, so a
 // crash or a full disk never leaves half a file.
+//
+// Both files are 8-bit text: a byte is read as the character of the same code (0xB0 is "°")
+// and written back as that byte, so a file from a system with another code page keeps every
+// byte through a Save of unchanged values.
 
 #include "platform/FileWriting.h"
 
@@ -50,7 +54,8 @@ private:
     QStringList problems_;
 };
 
-// One key line of a configuration file: "<key>" value "</key>" CR LF.
+// One key line of a configuration file: "<key>" value "</key>" CR LF, the value one byte per
+// character (a character above U+00FF, which no 8-bit file can hold, becomes "?").
 QByteArray taggedLine(QLatin1StringView key, const QString& value);
 
 // Texts typed into a settings box end up between tags: a "<" or a line break would corrupt

@@ -189,8 +189,7 @@ void checkRoundTrip(const Settings& settings, const QByteArray& bytes, const QSt
     if (!allSafe(settings))
         return;
     bool clean = false;
-    const Settings readBack =
-        readSettings<Settings>(QString::fromLocal8Bit(bytes), fileName, &clean);
+    const Settings readBack = readSettings<Settings>(QString::fromLatin1(bytes), fileName, &clean);
     for (const auto& key : Settings::keys) {
         FUZZ_CHECK(readBack.*key.field == settings.*key.field,
                    fileName.toLatin1() + " key " + QByteArray(key.name.data(), key.name.size()) +
@@ -223,8 +222,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView text(bytes + 1 + keyLength, static_cast<qsizetype>(size) - 1 - keyLength);
 
     checkRuleOnBytes(text, key);
-    // Configuration files are 8-bit text in the system code page (UTF-8 here).
-    const QString decoded = QString::fromLocal8Bit(text.data(), text.size());
+    // Configuration files are 8-bit text, read one character per byte.
+    const QString decoded = QString::fromLatin1(text.data(), text.size());
     // Key names on text are checked in ASCII, the only letters tags are made of: a key byte
     // above 0x7f is widened with its sign when the tags are built, so it never matches its
     // Latin-1 character.

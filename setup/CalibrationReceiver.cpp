@@ -36,14 +36,10 @@ bool nonZero(double factor) {
 std::optional<CalibrationCaptions> CalibrationReceiver::receive(QByteArrayView bytes,
                                                                 const CalibrationSettings& typed,
                                                                 const QString& wsUnits) {
-    receiveBuffer_ += bytes;
-    if (!receiveBuffer_.contains(']') || !receiveBuffer_.contains('[')) {
-        if (receiveBuffer_.size() > MaxBufferBytes)
-            receiveBuffer_.remove(0, receiveBuffer_.size() - MaxBufferBytes);
+    const FrameReceiver::Notification notification = frames_.receive(bytes);
+    if (notification.frames.empty())
         return std::nullopt;
-    }
-    QByteArray frameText;
-    frameText.swap(receiveBuffer_);
+    const QByteArray& frameText = notification.frames.back().frameText;
 
     bool corrupt = false;
     const double rawVolts = frameNumber(frameText, "V", &corrupt);

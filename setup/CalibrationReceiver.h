@@ -2,15 +2,14 @@
 // The calibration window's receive procedure: bytes from its port in, the raw and scaled
 // captions out. No widget, no port.
 //
-// It reads the same telemetry frames as the main receiver, more simply:
-// - The bytes of each notification are appended to the buffer; nothing that arrived is dropped.
-// - Once the buffer holds both "]" and "[" (in either order) the whole buffer is the frame text
-//   and the buffer is emptied. There is no "][" rule and no cut at the brackets, so a frame
-//   whose first "]" stands before its "[" is still evaluated.
-// - Until then the buffer keeps at most MaxBufferBytes, the most recent ones.
-// - V, I, R and S are taken by the frame tag rule, each 0 when missing, empty or not a number;
-//   no value drops the frame. A closing tag before its opening tag changes nothing shown for
-//   that frame.
+// It cuts frames from the bytes as the main receiver does (FrameReceiver): the bytes of each
+// notification are appended to the buffer, every complete frame from its "[" to its "]" is cut
+// and the text after the last "]" stays for the next frame. Of the frames one notification
+// completes, the last is shown. Unlike the main receiver, frames sent back to back ("][") are
+// cut like any other.
+// V, I, R and S are taken by the frame tag rule, each 0 when missing, empty or not a number; no
+// value drops the frame (M is not read). A closing tag before its opening tag changes nothing
+// shown for that frame.
 // The scaled values use the factors as typed at the moment the frame arrives (typing alone
 // changes nothing shown). Unlike the main window's readings the amps are not clamped at 0 and
 // the RPM is not set to 0 above 500.
@@ -42,21 +41,15 @@ struct CalibrationCaptions {
 
 class CalibrationReceiver {
 public:
-    static constexpr qsizetype MaxBufferBytes = FrameReceiver::MaxBufferBytes;
-
     // One notification's bytes. Returns the new captions when a frame was evaluated, nothing
-    // when the buffer still waits for a bracket or the frame was corrupt. `typed` holds the
+    // when no frame is complete yet or the last one was corrupt. `typed` holds the
     // factors as the boxes show them (see CalibrationForm.h); `wsUnits` the unit text.
     std::optional<CalibrationCaptions>
     receive(QByteArrayView bytes, const CalibrationSettings& typed, const QString& wsUnits);
 
-    const QByteArray& receiveBuffer() const { return receiveBuffer_; }
-    // The wind speed of the last frame whose divider was usable (0 at first).
-    double calSpeed() const { return calSpeed_; }
-
 private:
-    QByteArray receiveBuffer_;
-    double calSpeed_ = 0;
+    FrameReceiver frames_{FrameReceiver::BackToBack::CutBoth};
+    double calSpeed_ = 0; // the wind speed of the last frame whose divider was usable
 };
 
 } // namespace tarnby

@@ -11,8 +11,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace tarnby {
@@ -55,6 +57,35 @@ int checkValue(const QCheckBox* box) {
     return 0;
 }
 
+// One line whose width does not follow its text, so typing never resizes the window: a text
+// too long for it is elided in the middle (text() and the tooltip keep it whole).
+class OneLineLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override {
+        const QMargins margins = contentsMargins();
+        return {fontMetrics().averageCharWidth() * 32 + margins.left() + margins.right(),
+                fontMetrics().height() + margins.top() + margins.bottom()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()),
+                              foregroundRole());
+    }
+};
+
+// Tab enters a frame on its selected button, where Space changes nothing; on any other button
+// Space would select it unseen.
+void tabToSelectedButton(QButtonGroup* group) {
+    for (QAbstractButton* button : group->buttons())
+        button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 QLineEdit* textBox(const char* name, QWidget* parent) {
     auto* box = new QLineEdit(u"Text1"_s, parent);
     box->setObjectName(QLatin1StringView(name));
@@ -77,6 +108,9 @@ QGroupBox* optionFrame(const char* name, const QString& title, OptionFrame frame
         if (option.value == designDefault(frame))
             button->setChecked(true);
     }
+    tabToSelectedButton(group);
+    QObject::connect(group, &QButtonGroup::buttonToggled, group,
+                     [group] { tabToSelectedButton(group); });
     column->addStretch();
     return box;
 }
@@ -112,7 +146,7 @@ void ProgramSetup::buildControls() {
     fields->setColumnStretch(2, 1);
     fields->setHorizontalSpacing(12);
     int row = 0;
-    auto addRow = [&](QLabel* label, QWidget* control, QWidget* note = nullptr) {
+    auto addRow = [&](QWidget* label, QWidget* control, QWidget* note = nullptr) {
         fields->addWidget(label, row, 0);
         fields->addWidget(control, row, 1, Qt::AlignLeft);
         if (note)
@@ -124,9 +158,14 @@ void ProgramSetup::buildControls() {
     PortNumber = textBox("PortNumber", this);
     PortNumber->setMaximumWidth(60);
     label1->setBuddy(PortNumber);
-    PortDevice = namedLabel("PortDevice", QString(), this);
-    PortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PortDevice = new OneLineLabel(this);
+    PortDevice->setObjectName(u"PortDevice"_s);
     addRow(label1, PortNumber, PortDevice);
+    PortProblem = namedLabel("PortProblem", QString(), this);
+    PortProblem->setWordWrap(true);
+    PortProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PortProblem->hide();
+    fields->addWidget(PortProblem, row++, 1, 1, 2);
 
     auto* label2 = namedLabel("Label2", u"Save HTML page?"_s, this);
     Savehtml = bareCheckBox("Savehtml", label2, this);
@@ -204,6 +243,14 @@ void ProgramSetup::buildControls() {
         setTabOrder(order[i - 1], order[i]);
 
     connect(PortNumber, &QLineEdit::textChanged, this, &ProgramSetup::showPortDevice);
+    // Signals the load step does not send: typing, clicks and the keys that select a button.
+    const auto userChanged = [this] { userChanged_ = true; };
+    for (QLineEdit* box : {PortNumber, LogDelay, WSUnits})
+        connect(box, &QLineEdit::textEdited, this, userChanged);
+    for (QCheckBox* box : {Savehtml, SaveExcel, LogOn, DisplayRPM, DisplayWS})
+        connect(box, &QCheckBox::clicked, this, userChanged);
+    for (QButtonGroup* group : {SystemVoltage, MaxSystemAmps, BaudRate})
+        connect(group, &QButtonGroup::buttonClicked, this, userChanged);
     connect(Command1, &QPushButton::clicked, this, &ProgramSetup::saveSettings);
     connect(Command2, &QPushButton::clicked, this, &ProgramSetup::abortSetup);
 }
@@ -258,7 +305,18 @@ void ProgramSetup::abortSetup() {
     saveSettings();
 }
 
+void ProgramSetup::setPortProblem(const QString& reason) {
+    failedPort_ = PortNumber->text();
+    PortProblem->setText(reason);
+    // Once shown it keeps its place, so typing another number does not resize the window.
+    QSizePolicy policy = PortProblem->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    PortProblem->setSizePolicy(policy);
+    showPortDevice();
+}
+
 void ProgramSetup::showPortDevice() {
+    PortProblem->setVisible(!PortProblem->text().isEmpty() && PortNumber->text() == failedPort_);
     const AppPaths& paths = env_.paths;
     PortDevice->setText(portDeviceHint(PortNumber->text(), [&paths](int port) {
         const QString device = deviceForPort(paths.portLink(port), port);
@@ -270,6 +328,7 @@ void ProgramSetup::showPortDevice() {
             text += u" (not present)"_s;
         return text;
     }));
+    PortDevice->setToolTip(PortDevice->text());
 }
 
 } // namespace tarnby

@@ -6,8 +6,12 @@
 // with starting values for what could not be used (see SetupForm.h), so the user can save a
 // complete file. "Save Setings" (also Enter) writes prog.cfg and closes; a refused or failed
 // save writes nothing (the old file stays) and leaves the window open with everything as
-// typed. "Abort" sets the port number to "0" and saves. Escape and the title-bar close write
-// nothing.
+// typed. "Abort" sets the port number to "0" and saves. Escape, reject() and the title-bar
+// close write nothing.
+//
+// The window keeps its size while the port number is typed: the device hint beside it is one
+// line, elided when too long, with the whole text in its tooltip. Tab enters each frame of
+// option buttons on the selected one; the arrow keys move within the frame.
 
 #include "platform/widgets/Environment.h"
 #include "setup/SetupForm.h"
@@ -30,6 +34,14 @@ public:
     // The values as the window shows them now.
     SetupForm shownForm() const;
 
+    // Why the port named in the port number box could not be opened ("permission denied: join
+    // the group dialout ..."), shown under the port's device line for as long as the box holds
+    // that number. Call it before the window is shown.
+    void setPortProblem(const QString& reason);
+    // True once the user has typed into a box or clicked a box or button; what the load step
+    // fills in does not count.
+    bool userChangedSomething() const { return userChanged_; }
+
 private:
     void buildControls();
     void showForm(const SetupForm& form);
@@ -38,8 +50,11 @@ private:
     void showPortDevice();
 
     Environment env_;
+    bool userChanged_ = false;
+    QString failedPort_; // the port number text whose problem PortProblem shows
     QLineEdit* PortNumber = nullptr;
     QLabel* PortDevice = nullptr;
+    QLabel* PortProblem = nullptr;
     QCheckBox* Savehtml = nullptr;
     QCheckBox* SaveExcel = nullptr;
     QLineEdit* LogDelay = nullptr;

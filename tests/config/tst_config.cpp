@@ -42,9 +42,9 @@ private slots:
     void taggedValueRule_data();
     void taggedValueRule();
     void taggedValueOnBytesAgrees();
-    void progCfgBytesExact();
+    void progCfgRoundTripByteForByte_data();
+    void progCfgRoundTripByteForByte();
     void settingsCfgBytesExact();
-    void progRoundTripGivesEveryTextBack();
     void writingReplacesTheWholeFile();
     void problemsNameFileAndKey_data();
     void problemsNameFileAndKey();
@@ -112,13 +112,39 @@ void ConfigFiles::taggedValueOnBytesAgrees() {
              TaggedValue::Status::ClosingBeforeOpening);
 }
 
-void ConfigFiles::progCfgBytesExact() {
-    QCOMPARE(progCfgBytes(sampleProg()),
-             QByteArray(
-                 "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
-                 "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
-                 "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n"
-                 "<WSUnits> MPH</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n"));
+// prog.cfg as the setup window writes it, with the row's units: read, every key gives back its
+// text (a byte is the character of the same code), and written again, byte for byte.
+void ConfigFiles::progCfgRoundTripByteForByte_data() {
+    QTest::addColumn<QByteArray>("units");
+    QTest::newRow("leading space kept") << QByteArray(" MPH");
+    QByteArray high;
+    for (int byte = 0x80; byte <= 0xFF; ++byte)
+        high += char(byte);
+    QTest::newRow("every byte 0x80 to 0xFF") << high;
+}
+
+void ConfigFiles::progCfgRoundTripByteForByte() {
+    QFETCH(QByteArray, units);
+    const QByteArray bytes =
+        "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
+        "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
+        "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n<WSUnits>" +
+        units + "</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"prog.cfg"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    ConfigReading reading = ConfigReading::read(path, u"prog.cfg"_s);
+    ProgSettings read;
+    for (const auto& key : ProgSettings::keys)
+        read.*key.field = reading.take(key.name);
+    QVERIFY(reading.ok());
+    ProgSettings expected = sampleProg();
+    expected.WSUnits = QString::fromLatin1(units);
+    QCOMPARE(read, expected);
+    QVERIFY(writeProgCfg(path, read).ok);
+    QCOMPARE(readAll(path), bytes);
 }
 
 void ConfigFiles::settingsCfgBytesExact() {
@@ -127,19 +153,6 @@ void ConfigFiles::settingsCfgBytesExact() {
              QByteArray("Calibration Settings\r\n\r\n\r\n<VoltDivider>10.2</VoltDivider>\r\n"
                         "<VoltOffset>512</VoltOffset>\r\n<AmpDivider>12.50</AmpDivider>\r\n"
                         "<RPMDivider>14</RPMDivider>\r\n<WSDivider>1</WSDivider>\r\n"));
-}
-
-void ConfigFiles::progRoundTripGivesEveryTextBack() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"prog.cfg"_s);
-    const ProgSettings written = sampleProg();
-    QVERIFY(writeProgCfg(path, written).ok);
-    ConfigReading reading = ConfigReading::read(path, u"prog.cfg"_s);
-    ProgSettings read;
-    for (const auto& key : ProgSettings::keys)
-        read.*key.field = reading.take(key.name);
-    QVERIFY(reading.ok());
-    QCOMPARE(read, written);
 }
 
 void ConfigFiles::writingReplacesTheWholeFile() {
@@ -158,26 +171,31 @@ void ConfigFiles::writingReplacesTheWholeFile() {
 
 void ConfigFiles::problemsNameFileAndKey_data() {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key"); // BR is taken as a whole number, any other key as a number
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty file") << ""
-                                << "the file is empty";
-    QTest::newRow("key missing") << "<LogDelay>60</LogDelay>"
-                                 << "the key <BR> is missing";
-    QTest::newRow("closing first") << "</BR>4800<BR>"
-                                   << "the closing tag </BR> comes before <BR>";
-    QTest::newRow("no closing tag") << "<BR>4800"
-                                    << "the key <BR> has no closing tag </BR>";
-    QTest::newRow("not whole") << "<BR>48.5</BR>"
-                               << "the value \"48.5\" of <BR> is not a whole number";
-    QTest::newRow("letters") << "<BR>fast</BR>"
-                             << "the value \"fast\" of <BR> is not a whole number";
+    const auto row = [](const char* name, const char* text, const char* key, const char* expected) {
+        QTest::newRow(name) << QString(text) << QString(key) << QString(expected);
+    };
+    row("empty file", "", "BR", "the file is empty");
+    row("key missing", "<LogDelay>60</LogDelay>", "BR", "the key <BR> is missing");
+    row("closing first", "</BR>4800<BR>", "BR", "the closing tag </BR> comes before <BR>");
+    row("no closing tag", "<BR>4800", "BR", "the key <BR> has no closing tag </BR>");
+    row("not whole", "<BR>48.5</BR>", "BR", "the value \"48.5\" of <BR> is not a whole number");
+    row("letters", "<BR>fast</BR>", "BR", "the value \"fast\" of <BR> is not a whole number");
+    row("switch not a number", "<LogOn>yes</LogOn>", "LogOn",
+        "the value \"yes\" of <LogOn> is not a number");
 }
 
 void ConfigFiles::problemsNameFileAndKey() {
     QFETCH(QString, text);
+    QFETCH(QString, key);
     QFETCH(QString, expected);
     ConfigReading reading = ConfigReading::fromText(text, u"prog.cfg"_s);
-    reading.takeWholeNumber("BR"_L1);
+    const QByteArray latinKey = key.toLatin1();
+    if (key == u"BR")
+        reading.takeWholeNumber(QLatin1StringView(latinKey));
+    else
+        reading.takeNumber(QLatin1StringView(latinKey));
     QVERIFY(!reading.ok());
     const QString message = reading.problemMessage(u"Open Program Setup."_s);
     QVERIFY2(message.startsWith(u"There is a problem with prog.cfg:"_s), qPrintable(message));

@@ -1,9 +1,8 @@
 // The calibration window driven as a user would, with frames delivered through a fake port
 // (loading, the raw and scaled captions, Zero, Save, the ways of leaving, the port), and its
-// receive procedure and save check alone for the cases a window cannot reach as directly.
+// save check alone for a case a window cannot reach directly.
 
 #include "setup/CalibrationForm.h"
-#include "setup/CalibrationReceiver.h"
 #include "setup/widgets/Calibrate.h"
 #include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
@@ -130,9 +129,13 @@ private slots:
         row("pulse divider negative", {"10", "10", "-14", "2"}, typical, noRpm);
         row("negative current factor", {"10", "-4", "14", "2"}, {frame("120", "530", "14", "0")},
             {"120", "12 Volts", "530", "-7.5 Amps", "14", "60 RPM", "0", "0 MPH"});
-        row("closing bracket before opening bracket", {"10", "10", "14", "2"},
-            {"<S>8</S>]\r\n[<V>130</V><I>505</I><R>28</R>"},
-            {"130", "13 Volts", "505", "0.5 Amps", "28", "120 RPM", "8", "4 MPH"});
+        const QStringList last{"140", "14 Volts", "515", "1.5 Amps", "14", "60 RPM", "4", "2 MPH"};
+        row("tail of a frame with the head of the next", {"10", "10", "14", "2"},
+            {"[<V>130</V><I>5", "05</I><R>28</R><S>8</S>]\r\n[<V>1",
+             "40</V><I>515</I><R>14</R><S>4</S>]\r\n[<V>9"},
+            last);
+        row("frames back to back: the last is shown", {"10", "10", "14", "2"},
+            {"[<V>130</V><I>505</I>]" + frame("140", "515", "14", "4") + "[<V>1"}, last);
         row("frame in pieces, nothing dropped", {"10", "10", "14", "2"},
             {"noise [<V>12", "0.5</V><I>5", "40</I><S>3</S>]"},
             {"120.5", "12.05 Volts", "540", "4 Amps", "0", "0 RPM", "3", "1.5 MPH"});
@@ -171,19 +174,6 @@ private slots:
         for (const QByteArray& chunk : chunks)
             b.port().deliver(chunk);
         QCOMPARE(shownCaptions(window), captions);
-    }
-
-    void noiseKeepsOnlyTheMostRecentBytes() {
-        CalibrationReceiver receiver;
-        const Factors typed{"10", "500", "10", "1", "1"};
-        QVERIFY(!receiver.receive(QByteArray(3000, 'a') + '[', typed, u"MPH"_s));
-        QVERIFY(!receiver.receive(QByteArray(5000, 'b'), typed, u"MPH"_s));
-        QCOMPARE(receiver.receiveBuffer(), QByteArray(CalibrationReceiver::MaxBufferBytes, 'b'));
-        QVERIFY(!receiver.receive(QByteArray(50000, ']'), typed, u"MPH"_s));
-        QCOMPARE(receiver.receiveBuffer().size(), CalibrationReceiver::MaxBufferBytes);
-        const auto captions = receiver.receive("[<V>50</V><I>7</I>]", typed, u"MPH"_s);
-        QVERIFY(captions); // a frame arriving later is still found
-        QCOMPARE(captions->txtBattV, u"50"_s);
     }
 
     // Zero gives 0 before any frame, then takes the raw current as shown (rounded half to even),
@@ -263,6 +253,7 @@ private slots:
         row("port busy or absent", "", true);
         row("port 0", "<Port>0</Port><BR>4800</BR><WSUnits>MPH</WSUnits>", false);
         row("baud rate missing", "<Port>1</Port><WSUnits>MPH</WSUnits>", false);
+        row("baud rate not whole", "<Port>1</Port><BR>4800.5</BR><WSUnits>MPH</WSUnits>", false);
     }
     void portThatCannotOpenStopsLoading() {
         QFETCH(QByteArray, prog);

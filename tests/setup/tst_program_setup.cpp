@@ -82,6 +82,7 @@ private slots:
         QTest::addColumn<QByteArray>("stored"); // SV, MA, BR
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("units"); // as the units box shows them
         const QByteArray odd = "Program Config File\r\n\r\n"
                                "<Port> 3</Port>\r\n<Savehtml>2</Savehtml>\r\n"
                                "<SaveExcel>1</SaveExcel>\r\n<LogDelay>abc</LogDelay>\r\n"
@@ -89,25 +90,31 @@ private slots:
                                "<DisplayWS>1</DisplayWS>\r\n<WSUnits> km/h</WSUnits>\r\n"
                                "<SV>48</SV>\r\n<MA>10</MA>\r\n<BR>9600</BR>\r\n\r\n";
         const auto row = [](const char* name, const QByteArray& stored, const QStringList& selected,
-                            const QByteArray& saved) {
-            QTest::newRow(name) << stored << selected << saved;
+                            const QByteArray& saved, const QString& units = u"MPH"_s) {
+            QTest::newRow(name) << stored << selected << saved << units;
         };
         row("round trip byte-exact, greyed box and texts as stored", odd,
-            {"Option3 48", "Option4 10", "Option9 9600"}, odd);
+            {"Option3 48", "Option4 10", "Option9 9600"}, odd, u" km/h"_s);
         row("SV 36, odd MA 25, BR 56600: the defaults", progBytes("2", "36", "25", "56600"),
             {"Option2 24", "Option5 20", "Option8 4800"}, progBytes("2", "24", "20", "4800"));
         row("BR 57600 captioned with its rate", progBytes("2", "12", "50", "57600"),
             {"Option1 12", "Option6 50", "Option10 57600"}, progBytes("2", "12", "50", "57600"));
         row("compared as numbers", progBytes("2", " 12.0", "49.9", "9600"),
             {"Option1 12", "Option5 20", "Option9 9600"}, progBytes("2", "12", "20", "9600"));
+        const QByteArray eightBit = QByteArray(UsualProg).replace(">MPH<", ">\xB0 \xB5<");
+        row("8-bit units shown as their characters", eightBit,
+            {"Option2 24", "Option5 20", "Option8 4800"}, eightBit, u"\u00B0 \u00B5"_s);
     }
     void storedValueSelectsButtonAndSaveWritesIt() {
         QFETCH(QByteArray, stored);
         QFETCH(QStringList, selected);
         QFETCH(QByteArray, saved);
+        QFETCH(QString, units);
         Opened s(stored);
         QVERIFY(s.t.prompts.messages.isEmpty());
         QCOMPARE(selectedOptions(s.window), selected);
+        QCOMPARE(box(s.window, "WSUnits")->text(), units);
+        QVERIFY(!s.window.userChangedSomething()); // what the load step filled in
         s.window.show();
         click(s.window, "Command1");
         QCOMPARE(s.window.result(), int(QDialog::Accepted));
@@ -151,6 +158,7 @@ private slots:
         QLineEdit* edited = window.findChild<QLineEdit*>(name);
         edited->clear();
         QTest::keyClicks(edited, typed);
+        QCOMPARE(window.userChangedSomething(), !typed.isEmpty());
         box(window, "LogDelay")->setText(u"300"_s);
         std::optional<ImmutablePath> guard;
         if (readOnly && !guard.emplace(s.t.folder()).ok())
@@ -208,6 +216,7 @@ private slots:
         QTest::newRow("Enter") << u"enter"_s << edited;
         QTest::newRow("title-bar close") << u"close"_s << UsualProg;
         QTest::newRow("Escape") << u"escape"_s << UsualProg;
+        QTest::newRow("reject()") << u"reject"_s << UsualProg;
         QTest::newRow("modal run ended by the owner") << u"modal"_s << UsualProg;
     }
     void waysOfLeaving() {
@@ -231,6 +240,8 @@ private slots:
             QVERIFY(window.close());
         else if (how == u"escape")
             QTest::keyClick(delay, Qt::Key_Escape);
+        else if (how == u"reject")
+            window.reject();
         else
             s.t.prompts.runModal(window);
         QVERIFY(!window.isVisible());
@@ -311,24 +322,33 @@ private slots:
             QTest::mouseClick(savehtml, Qt::LeftButton);
             QCOMPARE(savehtml->checkState(), next);
         }
+        QVERIFY(s.window.userChangedSomething());
     }
 
+    // Tab stops in reading order; in each frame only on the selected button.
     void tabOrderFollowsReadingOrder() {
         Opened s;
         QCOMPARE(s.window.objectName(), u"ProgramSetup"_s);
         QCOMPARE(s.window.windowTitle(), u"Tarnby Setup"_s);
-        QStringList chain;
-        QWidget* widget = box(s.window, "PortNumber");
-        while (chain.size() < 21) {
-            if (widget->focusPolicy() & Qt::TabFocus)
-                chain << widget->objectName();
-            widget = widget->nextInFocusChain();
-        }
-        QCOMPARE(chain, (QStringList{"PortNumber", "Savehtml",  "SaveExcel", "LogDelay", "LogOn",
-                                     "DisplayRPM", "DisplayWS", "WSUnits",   "Option1",  "Option2",
-                                     "Option3",    "Option4",   "Option5",   "Option6",  "Option7",
-                                     "Option8",    "Option9",   "Option10",  "Command2", "Command1",
-                                     "PortNumber"}));
+        const auto tabStops = [&s] {
+            QStringList chain;
+            QWidget* widget = box(s.window, "PortNumber");
+            do {
+                if (widget->focusPolicy() & Qt::TabFocus)
+                    chain << widget->objectName();
+                widget = widget->nextInFocusChain();
+            } while (widget != box(s.window, "PortNumber"));
+            return chain;
+        };
+        QStringList expected{"PortNumber", "Savehtml",  "SaveExcel", "LogDelay", "LogOn",
+                             "DisplayRPM", "DisplayWS", "WSUnits",   "Option2",  "Option5",
+                             "Option8",    "Command2",  "Command1"};
+        QCOMPARE(tabStops(), expected);
+        QVERIFY(!s.window.userChangedSomething());
+        control<QRadioButton>(s.window, "Option10")->click();
+        expected[10] = u"Option10"_s;
+        QCOMPARE(tabStops(), expected);
+        QVERIFY(s.window.userChangedSomething());
     }
 
     void portNumberShowsItsDevice() {
@@ -345,10 +365,27 @@ private slots:
             {u"0"_s, u"0: no port, the logger runs without the sensor board"_s},
             {u"-1"_s, u"not a port: port numbers start at 1"_s},
             {u"COM1"_s, u"not a port number"_s}};
+        auto* problem = control<QLabel>(s.window, "PortProblem");
+        QVERIFY(problem->isHidden());
+        box(s.window, "PortNumber")->setText(u"3"_s);
+        const QString reason = u"permission denied: join the group dialout with sudo usermod "
+                               "-aG dialout $USER, then log out and in"_s;
+        s.window.setPortProblem(reason);
+        s.window.show();
+        const QSize size = s.window.size();
         for (const auto& [typed, shown] : typedAndShown) {
             box(s.window, "PortNumber")->setText(typed);
             QCOMPARE(control<QLabel>(s.window, "PortDevice")->text(), shown);
+            QCOMPARE(control<QLabel>(s.window, "PortDevice")->toolTip(), shown);
+            QVERIFY(!problem->isVisible());
+            QCoreApplication::processEvents(); // the layout settles
+            QCOMPARE(s.window.size(), size);
         }
+        box(s.window, "PortNumber")->setText(u"3"_s); // the number that failed
+        QVERIFY(problem->isVisible());
+        QCOMPARE(problem->text(), reason);
+        QCoreApplication::processEvents();
+        QCOMPARE(s.window.size(), size);
         QVERIFY(control<QLabel>(s.window, "SystemPorts")
                     ->text()
                     .startsWith(u"Serial ports on this computer: "_s));
