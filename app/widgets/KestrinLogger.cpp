@@ -80,8 +80,10 @@ void KestrinLogger::showMessage(const QString& text) {
 
 void KestrinLogger::runSetupWindow(const QString& portProblem) {
     ProgramSetup setupWindow(env_, this);
-    if (!portProblem.isEmpty())
+    if (!portProblem.isEmpty()) {
+        setupWindow.setPortProblem(portProblem);
         waitingSetup_ = &setupWindow;
+    }
     env_.prompts.runModal(setupWindow);
     waitingSetup_ = nullptr;
 }
@@ -98,6 +100,8 @@ bool KestrinLogger::runCalibrationWindow(QString& portProblem) {
 
 bool KestrinLogger::closeRecoveryPrompts() {
     if (waitingSetup_) {
+        if (waitingSetup_->userChangedSomething())
+            return false;
         waitingSetup_->reject(); // as its title-bar button: nothing saved
         return true;
     }

@@ -42,6 +42,7 @@ private slots:
     void framesAndButtonsReachTheControls();
     void exitAppendsTheTotalOnce();
     void recoveryRunsTheSetupWindowThenStartsAgain();
+    void portThatAppearsClosesTheWaitingSetupWindow_data();
     void portThatAppearsClosesTheWaitingSetupWindow();
     void calibrateRunsTheCalibrationWindowAndReopensThePort();
 };
@@ -140,20 +141,33 @@ void MainWindow::recoveryRunsTheSetupWindowThenStartsAgain() {
     QCOMPARE(t.ports.links.front()->portNumber_, 3);
 }
 
+void MainWindow::portThatAppearsClosesTheWaitingSetupWindow_data() {
+    QTest::addColumn<bool>("personTyped");
+    QTest::newRow("nobody there") << false;
+    QTest::newRow("a person typed: the window stays") << true;
+}
+
 void MainWindow::portThatAppearsClosesTheWaitingSetupWindow() {
+    QFETCH(bool, personTyped);
     TestEnvironment t;
     t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
     t.writeSettingsCfg();
     t.ports.failOpen = true;
     KestrinLogger w(t.environment());
     bool closedByItself = false;
+    QString portLine;
     t.prompts.modalSteps.push_back([&](QDialog& window) {
+        portLine = control<QLabel>(window, "PortProblem")->text();
+        if (personTyped)
+            QTest::keyClicks(control<QLineEdit>(window, "WSUnits"), u"x"_s);
         t.ports.links.front()->failOpen = false;
         w.session().retryPort();
         closedByItself = !window.isVisible();
     });
     w.session().startUp();
-    QVERIFY(closedByItself);
+    QVERIFY2(!portLine.isEmpty(), "the setup window says why the port did not open");
+    QCOMPARE(closedByItself, !personTyped);
+    QCOMPARE(t.readFile(u"prog.cfg"_s).contains("MPHx"), false); // never saved for the person
     QVERIFY(w.session().portOpen());
     QVERIFY(w.session().loggingOn());
 }
