@@ -10,8 +10,7 @@ namespace tarnby {
 
 namespace {
 // A factor that something is divided by: 0, empty or not a number cannot divide.
-std::optional<double> divisor(const QString& text) {
-    const std::optional<double> value = readNumber(text);
+std::optional<double> divisor(std::optional<double> value) {
     if (!value || *value == 0.0)
         return std::nullopt;
     return value;
@@ -25,7 +24,18 @@ std::optional<double> rounded(double value, int decimals) {
 }
 } // namespace
 
+CalibrationNumbers CalibrationNumbers::read(const CalibrationSettings& factors) {
+    return {readNumber(factors.VoltDivider), readNumber(factors.VoltOffset),
+            readNumber(factors.AmpDivider), readNumber(factors.RPMDivider),
+            readNumber(factors.WSDivider)};
+}
+
 bool computeReadings(const FrameValues& frame, const CalibrationSettings& factors, bool loggingOn,
+                     LiveReadings& readings, IntervalSums& sums) {
+    return computeReadings(frame, CalibrationNumbers::read(factors), loggingOn, readings, sums);
+}
+
+bool computeReadings(const FrameValues& frame, const CalibrationNumbers& factors, bool loggingOn,
                      LiveReadings& readings, IntervalSums& sums) {
     ++sums.SampleCount;
 
@@ -38,7 +48,7 @@ bool computeReadings(const FrameValues& frame, const CalibrationSettings& factor
     readings.LiveVolts = *volts;
 
     // The offset is subtracted, not divided by: 0 is an ordinary offset, but it must be a number.
-    const std::optional<double> voltOffset = readNumber(factors.VoltOffset);
+    const std::optional<double> voltOffset = factors.VoltOffset;
     const std::optional<double> ampDivider = divisor(factors.AmpDivider);
     if (!voltOffset || !ampDivider)
         return false;

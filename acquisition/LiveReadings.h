@@ -5,6 +5,8 @@
 #include "acquisition/FrameValues.h"
 #include "config/CalibrationSettings.h"
 
+#include <optional>
+
 namespace tarnby {
 
 struct LiveReadings {
@@ -23,11 +25,20 @@ struct IntervalSums {
     void clear() { *this = IntervalSums{}; }
 };
 
-// Scales one accepted frame with the calibration factors (held as text, converted here each
-// time) and adds it to the sums while logging. Returns false when a factor is 0, empty or not
+// Scales one accepted frame with the calibration factors and adds it to the sums while
+// logging. Returns false when a factor is 0, empty or not
 // a number: the steps before the failing one keep their new values, the later ones are not
 // done (so a bad AmpDivider leaves the new LiveVolts in place).
 bool computeReadings(const FrameValues& frame, const CalibrationSettings& factors, bool loggingOn,
+                     LiveReadings& readings, IntervalSums& sums);
+
+// The factors read once (they change only when settings.cfg is loaded again), each empty when
+// its text is not a number; the computation on them is the same.
+struct CalibrationNumbers {
+    std::optional<double> VoltDivider, VoltOffset, AmpDivider, RPMDivider, WSDivider;
+    static CalibrationNumbers read(const CalibrationSettings& factors);
+};
+bool computeReadings(const FrameValues& frame, const CalibrationNumbers& factors, bool loggingOn,
                      LiveReadings& readings, IntervalSums& sums);
 
 } // namespace tarnby

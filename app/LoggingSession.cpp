@@ -106,8 +106,10 @@ void LoggingSession::loadSettings() {
     emit listRebuilt();
 
     ConfigReading settings = ConfigReading::read(paths_.settingsCfg(), u"settings.cfg"_s);
+    CalibrationSettings factors;
     for (const auto& key : CalibrationSettings::keys)
-        factors_.*key.field = settings.take(key.name);
+        factors.*key.field = settings.take(key.name);
+    factors_ = CalibrationNumbers::read(factors);
 
     if (!prog.ok())
         host_.showMessage(prog.problemMessage(

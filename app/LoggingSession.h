@@ -137,7 +137,7 @@ private:
 
     // Configuration copies, as extracted.
     QString Port, BR, LogOn, DisplayRPM, DisplayWS, WSUnits;
-    CalibrationSettings factors_;
+    CalibrationNumbers factors_;
     bool progUsable_ = false;
     bool portConfigured_ = false; // line settings applied at least once
 

@@ -68,7 +68,7 @@ CalibrationSettings calibration() {
 
 static void BM_ReceiveFrames(benchmark::State& state) {
     const Stream stream = boardStream();
-    const CalibrationSettings factors = calibration();
+    const CalibrationNumbers factors = CalibrationNumbers::read(calibration());
     long long accepted = 0;
     for (auto _ : state) {
         FrameReceiver receiver;

@@ -1,7 +1,8 @@
 #include "common/DisplayRounding.h"
 
 #include "common/DecimalDigits.h"
-#include "common/NumberText.h"
+
+#include <charconv>
 
 namespace tarnby {
 
@@ -14,7 +15,10 @@ DecimalDigits roundedDigits(double value, int decimals) {
 double roundForDisplay(double value, int decimals) {
     char text[DecimalDigits::MaxPlainText];
     const char* end = roundedDigits(value, decimals).writePlain(text);
-    return readNumber(QByteArrayView(text, end - text)).value_or(0.0);
+    // The text is in the number grammar by construction: convert it without checking it again.
+    double rounded = 0;
+    std::from_chars(text, end, rounded, std::chars_format::fixed);
+    return rounded;
 }
 
 QString displayText(double value, int decimals) {
