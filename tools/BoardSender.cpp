@@ -69,15 +69,14 @@ bool BoardSender::countReached() const {
 void BoardSender::onTick() {
     scheduleTick();
     port_.drainInput();
-    const bool present = port_.readerPresent();
-    if (!present) {
-        if (readerWasPresent_) {
-            say(QStringLiteral("reader gone after %1 frames").arg(stats_.frames));
-            readerLost();
-        }
+    const PtyPort::ReaderChanges readers = port_.readerChanges();
+    if (readers.left > 0 && readerWasPresent_) {
+        say(QStringLiteral("reader gone after %1 frames").arg(stats_.frames));
+        readerLost();
         readerWasPresent_ = false;
-        return;
     }
+    if (!readers.present)
+        return;
     if (!readerWasPresent_)
         say(QStringLiteral("reader connected"));
     readerWasPresent_ = true;

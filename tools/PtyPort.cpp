@@ -4,11 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -90,18 +91,35 @@ std::unique_ptr<PtyPort> PtyPort::open(const QString& linkPath, QString* error) 
         return nullptr;
     }
     const QByteArray slave(name);
-    if (!makeSlaveRaw(slave, error) || !placeLink(QFile::decodeName(slave), linkPath, error)) {
+    if (!makeSlaveRaw(slave, error)) {
         ::close(master);
         return nullptr;
     }
-    return std::unique_ptr<PtyPort>(new PtyPort(master, QFile::decodeName(slave), linkPath));
+    // Watched before the link exists, so no reader opens the terminal unseen.
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0 || ::inotify_add_watch(watch, slave.constData(),
+                                         IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        *error = systemError("cannot watch the terminal for readers");
+        if (watch >= 0)
+            ::close(watch);
+        ::close(master);
+        return nullptr;
+    }
+    if (!placeLink(QFile::decodeName(slave), linkPath, error)) {
+        ::close(watch);
+        ::close(master);
+        return nullptr;
+    }
+    return std::unique_ptr<PtyPort>(new PtyPort(master, watch, QFile::decodeName(slave), linkPath));
 }
 
-PtyPort::PtyPort(int master, QString deviceName, QString linkPath)
-    : master_(master), deviceName_(std::move(deviceName)), linkPath_(std::move(linkPath)) {}
+PtyPort::PtyPort(int master, int watch, QString deviceName, QString linkPath)
+    : master_(master), watch_(watch), deviceName_(std::move(deviceName)),
+      linkPath_(std::move(linkPath)) {}
 
 PtyPort::~PtyPort() {
     removeLink();
+    ::close(watch_);
     ::close(master_);
 }
 
@@ -111,18 +129,35 @@ void PtyPort::removeLink() {
         QFile::remove(linkPath_);
 }
 
-bool PtyPort::readerPresent() const {
-    // The master reports a hang-up while no process has the slave side open.
-    pollfd p{master_, POLLOUT, 0};
-    if (::poll(&p, 1, 0) < 0)
-        return false;
-    return (p.revents & POLLHUP) == 0;
+PtyPort::ReaderChanges PtyPort::readerChanges() {
+    ReaderChanges changes;
+    alignas(inotify_event) char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(watch_, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->mask & IN_OPEN)
+                ++changes.arrived;
+            if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE))
+                ++changes.left;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    // The board's own open and close are both queued by the time discardUnread returns.
+    const int own = std::min({ownOpens_, changes.arrived, changes.left});
+    ownOpens_ -= own;
+    changes.arrived -= own;
+    changes.left -= own;
+    openers_ += changes.arrived - changes.left;
+    changes.present = openers_ > 0;
+    return changes;
 }
 
 void PtyPort::discardUnread() {
     const int fd = ::open(deviceName_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return;
+    ++ownOpens_;
     ::tcflush(fd, TCIFLUSH);
     ::close(fd);
 }

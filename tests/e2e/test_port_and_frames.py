@@ -19,7 +19,6 @@ class PortAndFramesTest(EndToEndCase):
         started = time.monotonic()
 
         board.wait_for("reader connected", 15)
-        time.sleep(1)
         self.assertTrue(tarnby.alive(), "tarnby ended early")
         cpu_before, wall_before = tarnby.cpu_seconds(), time.monotonic()
         time.sleep(5)  # spans at least one five-second energy tick

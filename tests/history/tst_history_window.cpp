@@ -7,7 +7,6 @@
 #include "history/widgets/Graph.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
-#include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -40,7 +39,6 @@ private slots:
     void plotRepaintsFromStateAndKeepsTheDragBar();
     void displayChecksItsInputs();
     void recordsOutliveTheWindow();
-    void readOnlyDayLogStillLoads();
     void keyboardPicksLikeAClick();
 
 private:
@@ -257,16 +255,6 @@ void HistoryWindow::recordsOutliveTheWindow() {
     QCOMPARE(env_->prompts.messages, QStringList{chooseDayLogMessage()});
     QVERIFY(click(DayLog));
     QCOMPARE(text("watts"), QStringLiteral("Wh")); // no logging interval, no figure
-}
-
-void HistoryWindow::readOnlyDayLogStillLoads() {
-    ImmutablePath readOnly(env_->path(QStringLiteral("logs/") + DayLog));
-    if (!readOnly.ok())
-        QSKIP("chattr +i is not available here");
-    QVERIFY(open());
-    QVERIFY(env_->prompts.messages.isEmpty());
-    QCOMPARE(state_.RecordCount, DayRecords);
-    QCOMPARE(dayLogOnDisk(), dayLog_);
 }
 
 void HistoryWindow::keyboardPicksLikeAClick() {

@@ -1,6 +1,5 @@
 """What the fault tests share beyond the end-to-end helpers (tests/e2e/e2e_support.py, imported
-from here): the record values the fixed board values give, immutable files and folders, and
-the loader check of a day log."""
+from here): the record values the fixed board values give and the loader check of a day log."""
 
 import os
 import subprocess
@@ -21,27 +20,6 @@ OTHER_EXPECTED = {"V": "28.00", "I": "25.00", "W": "700.00", "R": "300", "S": "1
 
 def fields(record, keys=("V", "I", "W", "R", "S", "M")):
     return {k: record[k] for k in keys}
-
-
-def set_immutable(path, on):
-    """chattr +i / -i: an immutable folder refuses new entries and an immutable file refuses
-    writes, to root as well."""
-    subprocess.run(["chattr", "+i" if on else "-i", path], check=True)
-
-
-def chattr_works(folder):
-    """True when this file system supports the immutable flag (it does on ext4, not on
-    every overlay or tmpfs)."""
-    probe = os.path.join(folder, ".chattr-probe")
-    os.mkdir(probe)
-    try:
-        done = subprocess.run(["chattr", "+i", probe], capture_output=True, check=False)
-        if done.returncode != 0:
-            return False
-        subprocess.run(["chattr", "-i", probe], check=True)
-        return True
-    finally:
-        os.rmdir(probe)
 
 
 def load_day_log(path):

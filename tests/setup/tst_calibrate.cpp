@@ -4,15 +4,14 @@
 
 #include "setup/CalibrationForm.h"
 #include "setup/widgets/Calibrate.h"
-#include "tests/support/ImmutablePath.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <optional>
 
 using namespace tarnby;
 using namespace tarnby::test;
@@ -344,7 +343,7 @@ private slots:
         row("amps", "BatteryCurrent", "</AmpDivider>", false, unsafe("Step 2. Set Current"));
         row("rpm", "PulseDivider", "14</RPMDivider>", false, unsafe("Step 3. Set RPM"));
         row("speed", "Pulse2Divider", "<", false, unsafe("Step 4. Set Wind Speed"));
-        row("read-only folder", "BatteryVolts", "11", true,
+        row("folder in the file's place", "BatteryVolts", "11", true,
             u"<folder>/settings.cfg could not be saved ("_s);
     }
     void refusedOrFailedSaveKeepsEverything() {
@@ -355,11 +354,10 @@ private slots:
         Bench b;
         Calibrate& window = b.open();
         type(window, qPrintable(name), typed);
-        std::optional<ImmutablePath> guard;
-        if (readOnly && !guard.emplace(b.t.folder()).ok())
-            QSKIP("chattr +i is not available here");
+        const QString path = b.t.folder() + u"/settings.cfg"_s;
+        if (readOnly)
+            QVERIFY(QFile::remove(path) && QDir().mkdir(path));
         click(window, "Command1");
-        guard.reset();
         QCOMPARE(b.t.prompts.messages.size(), 1);
         if (readOnly)
             QVERIFY2(
@@ -370,7 +368,7 @@ private slots:
         QVERIFY(window.isVisible());
         QVERIFY(b.port().isOpen());
         QCOMPARE(text(window, qPrintable(name)), typed);
-        QCOMPARE(b.settings(), UsualSettings);
+        QCOMPARE(b.settings(), readOnly ? QByteArray() : UsualSettings);
     }
 
     // The offset is not typed, but a stored one may hold a line break.

@@ -1,7 +1,7 @@
 // Writes pictures of the program setup window and of the calibration window, the latter after
 // one frame from a fake sensor board, to <folder>/setup.png and <folder>/calibration.png.
 // Run under a display server for the platform's own look, for example:
-//   xvfb-run -a build/tests/setup_screenshots docs
+//   xvfb-run -a build/docs/setup_screenshots docs
 
 #include "setup/widgets/Calibrate.h"
 #include "setup/widgets/ProgramSetup.h"
