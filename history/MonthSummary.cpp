@@ -2,10 +2,10 @@
 
 #include "acquisition/DayLogWriter.h"
 #include "history/DayLogLoader.h"
-#include "platform/FileWriting.h"
 #include "history/HistoryState.h"
 #include "history/PlotModel.h"
 #include "history/TimeRange.h"
+#include "platform/FileWriting.h"
 
 #include <QFileInfo>
 #include <algorithm>
