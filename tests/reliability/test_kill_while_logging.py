@@ -1,4 +1,4 @@
-"""kill -9 at random moments while logging at the shortest interval (10 s): five runs of the
+"""kill -9 at random moments while logging at the shortest interval (10 s): three runs of the
 real program against the board, each killed after a random time, then one run ended in order.
 After every kill each line of the day log is a whole record, the program's own loader loads
 them all, and no interval that ended before a kill is missing; the next run takes the port
@@ -17,7 +17,7 @@ from e2e_support import (FIXED, EndToEndCase, main, parse_records, prog_cfg_byte
                          wait_until)
 
 TICK = 10
-KILLS = 5
+KILLS = 3
 # Logging starts as the port opens: records fall due within this long of whole intervals after.
 MOST_LATE = 1.0
 
