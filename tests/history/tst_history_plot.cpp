@@ -76,7 +76,6 @@ struct Drag {
 class HistoryPlot : public QObject {
     Q_OBJECT
 private slots:
-
     void fixedScalesFromProgCfg_data() {
         QTest::addColumn<QByteArray>("file"); // empty: no file
         QTest::addColumn<bool>("problem");
@@ -85,12 +84,8 @@ private slots:
         // 100 records of 120 W, one minute apart: 99 intervals after the first.
         QTest::newRow("12 V") << cfg("60", "12", "20", "MPH") << false
                               << L{"17.50 V", "20.0 A", "100 MPH", "198 Wh"};
-        QTest::newRow("48 V") << cfg("60", "48", "20", "km/h") << false
-                              << L{"70.00 V", "20.0 A", "100 km/h", "198 Wh"};
         QTest::newRow("5 s ran at the clamped 10 s, MA 10")
             << cfg("5", "24", "10", "MPH") << false << L{"35.00 V", "10.0 A", "100 MPH", "33 Wh"};
-        QTest::newRow("LogDelay letters: no figure")
-            << cfg("abc", "24", "20", "MPH") << true << L{"35.00 V", "20.0 A", "100 MPH", "Wh"};
         QTest::newRow("missing file")
             << QByteArray() << true << L{"35.00 V", "20.0 A", "100 ", "Wh"};
     }

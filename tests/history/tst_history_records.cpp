@@ -1,5 +1,5 @@
 // Day logs in, CSV files out: which lines become records and what each field holds, the record
-// limit, the time boxes, and the export's bytes, refused names and failed writes.
+// limit, and the export's bytes, refused names and failed writes.
 
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
@@ -140,27 +140,6 @@ private slots:
         s.ScaledAxes = false;
         QCOMPARE(PlotModel::plotGraph(s).labels->VMax1, QStringLiteral("14.00 V"));
         QCOMPARE(CsvExporter::csvText(s).count("\r\n"), 3);
-    }
-
-    void timeBoxes_data() {
-        QTest::addColumn<QStringList>("boxes"); // Time1h, Time1m, Time2h, Time2m
-        QTest::addColumn<int>("from");          // -1: refused
-        QTest::addColumn<int>("to");
-        QTest::newRow("single digits, blanks")
-            << QStringList{" 7 ", "5", "09", "00 "} << (7 * 60 + 5) * 60 << 9 * 3600;
-        QTest::newRow("hour 24") << QStringList{"00", "00", "24", "00"} << -1 << 0;
-        QTest::newRow("letters") << QStringList{"ab", "00", "23", "59"} << -1 << 0;
-        QTest::newRow("seconds") << QStringList{"10", "00:30", "23", "59"} << -1 << 0;
-    }
-    void timeBoxes() {
-        QFETCH(QStringList, boxes);
-        QFETCH(int, from);
-        QFETCH(int, to);
-        const TimeRangeCheck check = readTimeRange({boxes[0], boxes[1], boxes[2], boxes[3]});
-        QCOMPARE(check.message.contains(QStringLiteral("is not a time of day")), from < 0);
-        const QList<int> got =
-            check.range ? QList<int>{check.range->from, check.range->to} : QList<int>{-1, 0};
-        QCOMPARE(got, (QList<int>{from, to}));
     }
 
     // The CSV bytes; the day log takes one empty line and nothing else changes. With no data,
