@@ -1,8 +1,6 @@
 #pragma once
-// Day logs and record arrays for the history tests, the benchmarks and the screenshot: single
-// record lines in the day-log format, and a generated day of a small wind-charged 24 V battery
-// bank (gusty wind, a generator that cuts in at about 7 MPH, a household load that drains the
-// bank when the wind drops).
+// Day logs and record arrays for the history tests and the screenshot: record lines in the
+// day-log format, and a generated day of a wind-charged 24 V battery bank.
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"

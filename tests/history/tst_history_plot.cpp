@@ -1,7 +1,5 @@
-// PlotGraph and the plot cursor without a screen: the prog.cfg settings behind the scales,
-// scale ends and their labels, heights and zero lines, flat traces, the watt-hours of the span,
-// the time boxes, what a toggle leaves alone; the record under the mouse, the drag that zooms,
-// nested zooms, releases that must not zoom, and the drag bars.
+// PlotGraph and the plot cursor without a screen: fixed scales from prog.cfg and fitted ones,
+// the watt-hours of the span, the readout under the mouse, the drag that zooms and nests.
 
 #include "history/HistorySettings.h"
 #include "history/PlotCursor.h"
@@ -45,11 +43,6 @@ QString timeOf(int record) {
     return timeOfDayText(record % 1440);
 }
 
-QStringList scaleLabels(const PlotLabels& l) {
-    return {l.VMax1, l.VMin1, l.AMax1, l.AMin1, l.WMax1, l.WMin1, l.RMax1,
-            l.RMin1, l.SMax1, l.SMin1, l.watts, l.stime, l.ftime};
-}
-
 QByteArray cfg(const char* logDelay, const char* sv, const char* ma, const char* units) {
     return QByteArray("<LogDelay>") + logDelay + "</LogDelay><SV>" + sv + "</SV><MA>" + ma +
            "</MA><WSUnits>" + units + "</WSUnits>\r\n";
@@ -83,336 +76,179 @@ struct Drag {
 class HistoryPlot : public QObject {
     Q_OBJECT
 private slots:
-    void fixedScalesFromProgCfg_data();
-    void fixedScalesFromProgCfg();
-    void fittedScales_data();
-    void fittedScales();
-    void calmDayDrawsRpmFlatAtMidHeight();
-    void fractionalSpanAndTimeBoxes();
-    void traceTogglesChangeNoLabel();
-    void halfPositionsGoToTheEvenRecord_data();
-    void halfPositionsGoToTheEvenRecord();
-    void readout_data();
-    void readout();
-    void readoutTexts();
-    void nothingToDrawOrPointAt();
-    void dragZoomsAndZoomsNest();
-    void release_data();
-    void release();
-    void dragBarsGrowAndStayUntilTheReplot();
-};
-
-void HistoryPlot::fixedScalesFromProgCfg_data() {
-    QTest::addColumn<QByteArray>("file"); // empty: no file
-    QTest::addColumn<bool>("problem");
-    QTest::addColumn<QStringList>("labels"); // VMax1, AMax1, SMax1, watts
-    using L = QStringList;
-    // 100 records of 120 W, one minute apart: 99 intervals after the first.
-    QTest::newRow("12 V") << cfg("60", "12", "20", "MPH") << false
-                          << L{"17.50 V", "20.0 A", "100 MPH", "198 Wh"};
-    QTest::newRow("24 V") << cfg("60", "24", "20", "MPH") << false
-                          << L{"35.00 V", "20.0 A", "100 MPH", "198 Wh"};
-    QTest::newRow("48 V") << cfg("60", "48", "20", "km/h") << false
-                          << L{"70.00 V", "20.0 A", "100 km/h", "198 Wh"};
-    QTest::newRow("5 s ran at the clamped 10 s, MA 10")
-        << cfg("5", "24", "10", "MPH") << false << L{"35.00 V", "10.0 A", "100 MPH", "33 Wh"};
-    QTest::newRow("LogDelay letters: no figure")
-        << cfg("abc", "24", "20", "MPH") << true << L{"35.00 V", "20.0 A", "100 MPH", "Wh"};
-    QTest::newRow("MA beyond 16 bits")
-        << cfg("60", "48", "40000", "MPH") << true << L{"70.00 V", "20.0 A", "100 MPH", "198 Wh"};
-    QTest::newRow("missing file") << QByteArray() << true << L{"35.00 V", "20.0 A", "100 ", "Wh"};
-}
-
-void HistoryPlot::fixedScalesFromProgCfg() {
-    QFETCH(QByteArray, file);
-    QFETCH(bool, problem);
-    QFETCH(QStringList, labels);
-    TestEnvironment env;
-    if (!file.isEmpty())
-        env.writeFile(QStringLiteral("prog.cfg"), file);
-    // Values far off the fixed scales, amps below 0: the scales and zero lines ignore them.
-    HistoryState s = dayOf(100, [](int i, DayRecord& r) {
-        r.volts = 80, r.amps = -2 + i % 5, r.watts = 120, r.rpm = 450, r.speed = 120;
-    });
-    const QString message = readHistorySettings(env.path(QStringLiteral("prog.cfg")), s);
-    QCOMPARE(message.isEmpty(), !problem);
-    QCOMPARE(message.contains(u"prog.cfg") && message.contains(u"uses instead"), problem);
-    const PlotResult r = PlotModel::plotGraph(s);
-    const PlotLabels& l = *r.labels;
-    QCOMPARE((QStringList{l.VMax1, l.AMax1, l.SMax1, l.watts}), labels);
-    QCOMPARE((QStringList{l.VMin1, l.AMin1, l.WMax1, l.WMin1, l.RMax1, l.RMin1}),
-             (QStringList{"0.00 V", "0.0 A", "1000 W", "0 W", "400 RPM", "0 RPM"}));
-    QCOMPARE(l.SMin1, QStringLiteral("0") + l.SMax1.mid(3));
-    QVERIFY(!r.picture.ampsZero.drawn);
-    QVERIFY(!r.picture.wattsZero.drawn);
-}
-
-void HistoryPlot::fittedScales_data() {
-    QTest::addColumn<double>("voltsFullScale");
-    QTest::addColumn<QList<double>>("volts");
-    QTest::addColumn<QList<double>>("amps"); // watts are volts x amps
-    QTest::addColumn<QStringList>("labels"); // VMin1, VMax1, AMin1, AMax1, WMin1, WMax1
-    QTest::addColumn<double>("ampsZeroY");   // -1: no zero line
-    using D = QList<double>;
-    using L = QStringList;
-    // A range of 15.7 A: the zero line 15.7 / 40 below 12.5 on a span of 15.7 x 21 / 20.
-    QTest::newRow("negative amps")
-        << 35.0 << D{25, 25, 25, 25, 25} << D{2, -3.2, 12.5, 0.4, 7}
-        << L{"25.00 V", "25.00 V", "-3.2 A", "12.5 A", "-80 W", "313 W"} << 12.8925; // 312.5 up
-    QTest::newRow("amps all above 0")
-        << 35.0 << D{25, 25, 25, 25, 25} << D{5, 6, 7, 8, 9}
-        << L{"25.00 V", "25.00 V", "5.0 A", "9.0 A", "125 W", "225 W"} << -1.0;
-    // A 24 V bank read on a 12 V setting: the bottoms stay at the fixed tops.
-    QTest::newRow("above the fixed tops")
-        << 17.5 << D{26, 27, 28, 29} << D{30, 30, 30, 30}
-        << L{"17.50 V", "29.00 V", "20.0 A", "30.0 A", "780 W", "870 W"} << -1.0;
-}
-
-void HistoryPlot::fittedScales() {
-    QFETCH(double, voltsFullScale);
-    QFETCH(QList<double>, volts);
-    QFETCH(QList<double>, amps);
-    QFETCH(QStringList, labels);
-    QFETCH(double, ampsZeroY);
-    HistoryState s = dayOf(int(volts.size()), [&](int i, DayRecord& r) {
-        r.volts = volts[i], r.amps = amps[i], r.watts = volts[i] * amps[i];
-    });
-    s.VoltsFullScale = voltsFullScale;
-    s.ScaledAxes = false;
-    const PlotResult r = PlotModel::plotGraph(s);
-    const PlotLabels& l = *r.labels;
-    QCOMPARE((QStringList{l.VMin1, l.VMax1, l.AMin1, l.AMax1, l.WMin1, l.WMax1}), labels);
-    QCOMPARE(r.picture.ampsZero.drawn, ampsZeroY >= 0);
-    QCOMPARE(r.picture.wattsZero.drawn, ampsZeroY >= 0);
-    if (ampsZeroY >= 0) {
-        QCOMPARE(r.picture.ampsZero.y, ampsZeroY);
-        QCOMPARE(r.picture.ampsZero.span, 16.485);
-        QCOMPARE(s.AmpsSpan, 16.485);
+    void fixedScalesFromProgCfg_data() {
+        QTest::addColumn<QByteArray>("file"); // empty: no file
+        QTest::addColumn<bool>("problem");
+        QTest::addColumn<QStringList>("labels"); // VMax1, AMax1, SMax1, watts
+        using L = QStringList;
+        // 100 records of 120 W, one minute apart: 99 intervals after the first.
+        QTest::newRow("12 V") << cfg("60", "12", "20", "MPH") << false
+                              << L{"17.50 V", "20.0 A", "100 MPH", "198 Wh"};
+        QTest::newRow("5 s ran at the clamped 10 s, MA 10")
+            << cfg("5", "24", "10", "MPH") << false << L{"35.00 V", "10.0 A", "100 MPH", "33 Wh"};
+        QTest::newRow("missing file")
+            << QByteArray() << true << L{"35.00 V", "20.0 A", "100 ", "Wh"};
     }
-}
 
-void HistoryPlot::calmDayDrawsRpmFlatAtMidHeight() {
-    HistoryState s = dayOf(50, [](int i, DayRecord& r) { r.volts = 25 + i % 3, r.speed = 2; });
-    s.ScaledAxes = false;
-    const PlotResult r = PlotModel::plotGraph(s);
-    QCOMPARE(r.labels->RMax1, QStringLiteral("0 RPM"));
-    QCOMPARE(r.labels->RMin1, QStringLiteral("0 RPM"));
-    const PlotTrace& rpm = r.picture.traces[size_t(Trace::RPM)];
-    QCOMPARE(rpm.span, 2.0);
-    QCOMPARE(rpm.y, std::vector<double>(50, 1.0));
-}
-
-void HistoryPlot::fractionalSpanAndTimeBoxes() {
-    HistoryState s = dayOf(300, [](int i, DayRecord& r) { r.watts = i; }); // record k: k - 1 W
-    s.PlotFrom = 100.3;
-    s.PlotTo = 200.3;
-    const PlotResult r = PlotModel::plotGraph(s);
-    QCOMPARE(s.PlotExtent, 100.0);
-    // Positions 100.3, 101.3, ... 200.3: records 100 to 200.
-    const PlotTrace& watts = r.picture.traces[size_t(Trace::Watts)];
-    QCOMPARE(watts.y.size(), size_t(101));
-    QCOMPARE(watts.y.front(), 926.0); // 99 W on a 1000 W scale
-    QCOMPARE(watts.y.back(), 826.0);
-    const PlotLabels& l = *r.labels;
-    QCOMPARE((QStringList{l.stime, l.ftime, l.Time1h, l.Time1m, l.Time2h, l.Time2m}),
-             (QStringList{"11:39", "13:19", "11", "39", "13", "19"}));
-    // Records 101 to 200 add their watts (100 to 199 W) for one minute each.
-    QCOMPARE(s.SpanWattHours, (100 + 199) * 50 / 60.0);
-}
-
-void HistoryPlot::traceTogglesChangeNoLabel() {
-    HistoryState s = dayOf(200, [](int i, DayRecord& r) {
-        r.volts = 24 + i % 7, r.amps = i % 11 - 4, r.watts = (i % 11 - 4) * 25, r.rpm = i,
-        r.speed = i % 30;
-    });
-    s.ScaledAxes = false;
-    const PlotResult all = PlotModel::plotGraph(s);
-    bool* flags[] = {&s.ShowVolts, &s.ShowAmps, &s.ShowWatts, &s.ShowRPM, &s.ShowWS};
-    for (int t = 0; t < TraceCount; ++t) {
-        *flags[t] = false;
-        const PlotResult without = PlotModel::plotGraph(s);
-        QCOMPARE(scaleLabels(*without.labels), scaleLabels(*all.labels));
-        QVERIFY(!without.picture.traces[static_cast<size_t>(t)].shown);
-        QVERIFY(without.picture.traces[static_cast<size_t>(t)].y.empty());
-        // The zero lines do not depend on the traces being shown.
-        QCOMPARE(without.picture.ampsZero.drawn, all.picture.ampsZero.drawn);
-        *flags[t] = true;
+    void fixedScalesFromProgCfg() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, problem);
+        QFETCH(QStringList, labels);
+        TestEnvironment env;
+        if (!file.isEmpty())
+            env.writeFile(QStringLiteral("prog.cfg"), file);
+        // Values far off the fixed scales, amps below 0: the scales and zero lines ignore them.
+        HistoryState s = dayOf(100, [](int i, DayRecord& r) {
+            r.volts = 80, r.amps = -2 + i % 5, r.watts = 120, r.rpm = 450, r.speed = 120;
+        });
+        const QString message = readHistorySettings(env.path(QStringLiteral("prog.cfg")), s);
+        QCOMPARE(message.isEmpty(), !problem);
+        QCOMPARE(message.contains(u"prog.cfg") && message.contains(u"uses instead"), problem);
+        const PlotResult r = PlotModel::plotGraph(s);
+        const PlotLabels& l = *r.labels;
+        QCOMPARE((QStringList{l.VMax1, l.AMax1, l.SMax1, l.watts}), labels);
+        QCOMPARE((QStringList{l.VMin1, l.AMin1, l.WMax1, l.WMin1, l.RMax1, l.RMin1}),
+                 (QStringList{"0.00 V", "0.0 A", "1000 W", "0 W", "400 RPM", "0 RPM"}));
+        QCOMPARE(l.SMin1, QStringLiteral("0") + l.SMax1.mid(3));
+        QVERIFY(!r.picture.ampsZero.drawn);
+        QVERIFY(!r.picture.wattsZero.drawn);
     }
-}
 
-void HistoryPlot::halfPositionsGoToTheEvenRecord_data() {
-    QTest::addColumn<double>("position");
-    QTest::addColumn<int>("record");
-    QTest::newRow("2.5") << 2.5 << 2;
-    QTest::newRow("3.5") << 3.5 << 4;
-    QTest::newRow("beyond the last load") << 12.0 << 10;
-}
+    void fittedScales_data() {
+        QTest::addColumn<double>("voltsFullScale");
+        QTest::addColumn<QList<double>>("volts");
+        QTest::addColumn<QList<double>>("amps"); // watts are volts x amps
+        QTest::addColumn<QStringList>("labels"); // VMin1, VMax1, AMin1, AMax1, WMin1, WMax1
+        QTest::addColumn<double>("ampsZeroY");   // -1: no zero line
+        using D = QList<double>;
+        using L = QStringList;
+        // A range of 15.7 A: the zero line 15.7 / 40 below 12.5 on a span of 15.7 x 21 / 20.
+        QTest::newRow("negative amps")
+            << 35.0 << D{25, 25, 25, 25, 25} << D{2, -3.2, 12.5, 0.4, 7}
+            << L{"25.00 V", "25.00 V", "-3.2 A", "12.5 A", "-80 W", "313 W"} << 12.8925; // 312.5 up
+        // A 24 V bank read on a 12 V setting: the bottoms stay at the fixed tops.
+        QTest::newRow("above the fixed tops")
+            << 17.5 << D{26, 27, 28, 29} << D{30, 30, 30, 30}
+            << L{"17.50 V", "29.00 V", "20.0 A", "30.0 A", "780 W", "870 W"} << -1.0;
+    }
 
-void HistoryPlot::halfPositionsGoToTheEvenRecord() {
-    QFETCH(double, position);
-    QFETCH(int, record);
-    QCOMPARE(PlotModel::recordAt(dayOf(10, [](int, DayRecord&) {}), position), record);
-}
-
-void HistoryPlot::readout_data() {
-    QTest::addColumn<double>("plotFrom");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<int>("timeRecord");  // 0: no time written
-    QTest::addColumn<int>("valueRecord"); // 0: no values written
-    QTest::newRow("full day x 249.6") << 1.0 << 249.6 << 250 << 250;
-    QTest::newRow("fractional start 500.7, x 10.2") << 500.7 << 10.2 << 510 << 511;
-    QTest::newRow("half goes to even") << 100.5 << 3.0 << 103 << 104;       // 103.5 -> 104
-    QTest::newRow("half goes to even, down") << 100.5 << 2.0 << 102 << 102; // 102.5 -> 102
-    // Past the right edge (the captured mouse during a drag) or left of it: no stale slot 1001,
-    // no slot 0.
-    QTest::newRow("past the right edge") << 1.0 << 1000.2 << 0 << 0;
-    QTest::newRow("left of the plot") << 1.0 << -1.5 << 0 << 0;
-    // The time of record floor(1000.6), the values of record round(1000.6) = 1001: not shown.
-    QTest::newRow("values beyond the last record") << 990.6 << 10.0 << 1000 << 0;
-}
-
-void HistoryPlot::readout() {
-    QFETCH(double, plotFrom);
-    QFETCH(double, x);
-    QFETCH(int, timeRecord);
-    QFETCH(int, valueRecord);
-    HistoryState s = plottedDay(1000);
-    s.RecTime[1001] = 23 * 3600; // a stale slot of an earlier load
-    s.RecWatts[1001] = 99;
-    s.PlotFrom = plotFrom;
-    PlotModel::plotGraph(s);
-    PlotCursor cursor(s);
-    const PlotCursor::Readout r = cursor.move(x);
-    QCOMPARE(r.timeWritten, timeRecord > 0);
-    QCOMPARE(r.valuesWritten, valueRecord > 0);
-    if (timeRecord)
-        QCOMPARE(r.vt, timeOf(timeRecord));
-    if (valueRecord)
-        QCOMPARE(r.wv, QString::number(valueRecord) + QStringLiteral(" W"));
-    QVERIFY(!r.barDrawn);
-}
-
-void HistoryPlot::readoutTexts() {
-    HistoryState s = plottedDay(10);
-    s.RecVolts[3] = 12.5;
-    s.RecAmps[3] = 0;
-    s.RecWatts[3] = 2.675; // two decimals, a half to the even neighbour: 2.68
-    s.RecRPM[3] = 12.345;  // 12.34
-    s.RecSpeed[3] = 5.3;
-    PlotCursor cursor(s);
-    const PlotCursor::Readout r = cursor.move(2.0);
-    QCOMPARE((QStringList{r.vt, r.vv, r.av, r.wv, r.rv, r.sv}),
-             (QStringList{"00:03", "12.5 V", "0 A", "2.68 W", "12.34 RPM", "5.3 MPH"}));
-}
-
-void HistoryPlot::nothingToDrawOrPointAt() {
-    // The empty box of a reopened window (records held from an earlier opening) and one record
-    // loaded (PlotFrom = PlotTo = 1): the box is only cleared and keeps its scales. With these,
-    // and with fewer than two records under an earlier drawing, the cursor only follows the
-    // button.
-    for (int c = 0; c < 4; ++c) {
-        HistoryState s = plottedDay(10);
-        const double voltsMax = s.VoltsMax;
-        if (c < 2) {
-            s.PlotFrom = s.PlotTo = c;
-            const PlotResult r = PlotModel::plotGraph(s);
-            QVERIFY(!r.picture.drawn && !r.labels);
-            QCOMPARE(s.PlotExtent, 0.0);
-            QCOMPARE(s.VoltsMax, voltsMax);
-        } else {
-            s.RecordCount = c - 2;
+    void fittedScales() {
+        QFETCH(double, voltsFullScale);
+        QFETCH(QList<double>, volts);
+        QFETCH(QList<double>, amps);
+        QFETCH(QStringList, labels);
+        QFETCH(double, ampsZeroY);
+        HistoryState s = dayOf(int(volts.size()), [&](int i, DayRecord& r) {
+            r.volts = volts[i], r.amps = amps[i], r.watts = volts[i] * amps[i];
+        });
+        s.VoltsFullScale = voltsFullScale;
+        s.ScaledAxes = false;
+        const PlotResult r = PlotModel::plotGraph(s);
+        const PlotLabels& l = *r.labels;
+        QCOMPARE((QStringList{l.VMin1, l.VMax1, l.AMin1, l.AMax1, l.WMin1, l.WMax1}), labels);
+        QCOMPARE(r.picture.ampsZero.drawn, ampsZeroY >= 0);
+        QCOMPARE(r.picture.wattsZero.drawn, ampsZeroY >= 0);
+        if (ampsZeroY >= 0) {
+            QCOMPARE(r.picture.ampsZero.y, ampsZeroY);
+            QCOMPARE(r.picture.ampsZero.span, 16.485);
+            QCOMPARE(s.AmpsSpan, 16.485);
         }
-        PlotCursor cursor(s);
-        QVERIFY(!cursor.move(3).timeWritten);
-        QVERIFY(!cursor.press(3).started);
-        QCOMPARE(s.ButtonHeld, 1);
-        QVERIFY(!cursor.release(6, [](const QString&, const QString&) { QFAIL("zoomed"); }));
-        QCOMPARE(s.ButtonHeld, 0);
-        QVERIFY(cursor.dragBars().empty());
     }
-}
 
-void HistoryPlot::dragZoomsAndZoomsNest() {
-    HistoryState s = plottedDay(1000);
-    Drag drag(s);
-    const PlotCursor::Press press = drag.press(99.3);
-    QVERIFY(press.started);
-    QCOMPARE(press.Time1h + u':' + press.Time1m, timeOf(100));
-    QVERIFY(drag.release(199.3));
-    QCOMPARE(s.PlotFrom, 100.3);
-    QCOMPARE(s.PlotTo, 200.3);
-    QCOMPARE(drag.endBoxes, timeOf(200));
-    QCOMPARE(s.PlotExtent, 100.0);
-    QCOMPARE(s.ReplotBusy, 0);
-    QCOMPARE(s.ButtonHeld, 0);
-    // The next drag works on the plot as drawn: positions from 100.3 on.
-    drag.press(10);
-    QVERIFY(drag.release(30.5));
-    QCOMPARE(s.PlotFrom, 110.3);
-    QCOMPARE(s.PlotTo, 100.3 + 30.5);
-    drag.press(0.5);
-    QVERIFY(drag.release(2));
-    QCOMPARE(s.PlotFrom, 110.8);
-    QCOMPARE(s.PlotTo, 112.3);
-    QCOMPARE(drag.plots, 3);
-}
+    void readout_data() {
+        QTest::addColumn<double>("plotFrom");
+        QTest::addColumn<double>("x");
+        QTest::addColumn<int>("timeRecord");  // 0: no time written
+        QTest::addColumn<int>("valueRecord"); // 0: no values written
+        QTest::newRow("full day x 249.6") << 1.0 << 249.6 << 250 << 250;
+        QTest::newRow("half goes to even") << 100.5 << 3.0 << 103 << 104; // 103.5 -> 104
+        // Past the right edge (the captured mouse during a drag): no stale slot 1001.
+        QTest::newRow("past the right edge") << 1.0 << 1000.2 << 0 << 0;
+        // The time of record floor(1000.6), the values of record round(1000.6) = 1001: not shown.
+        QTest::newRow("values beyond the last record") << 990.6 << 10.0 << 1000 << 0;
+    }
 
-void HistoryPlot::release_data() {
-    QTest::addColumn<int>("records");
-    QTest::addColumn<int>("recordCount");
-    QTest::addColumn<double>("pressX");
-    QTest::addColumn<double>("releaseX");
-    QTest::addColumn<double>("plotFrom"); // 1 and plotTo == records: no zoom
-    QTest::addColumn<double>("plotTo");
-    QTest::newRow("at the press point") << 1000 << 1000 << 300.0 << 300.0 << 1.0 << 1000.0;
-    QTest::newRow("left of it") << 1000 << 1000 << 300.0 << 120.0 << 1.0 << 1000.0;
-    QTest::newRow("just past the edge") << 1000 << 1000 << 500.0 << 1000.5 << 501.0 << 1000.0;
-    QTest::newRow("far past the arrays") << 1000 << 1000 << 500.0 << 20000.0 << 501.0 << 1000.0;
-    QTest::newRow("press at the right edge") << 1000 << 1000 << 999.0 << 1049.0 << 1.0 << 1000.0;
-    // After the limit message RecordCount is 10,000 but only 9,999 records are held.
-    QTest::newRow("after the limit message")
-        << 9999 << 10000 << 500.0 << 12000.0 << 501.0 << 9999.0;
-}
+    void readout() {
+        QFETCH(double, plotFrom);
+        QFETCH(double, x);
+        QFETCH(int, timeRecord);
+        QFETCH(int, valueRecord);
+        HistoryState s = plottedDay(1000);
+        s.RecTime[1001] = 23 * 3600; // a stale slot of an earlier load
+        s.RecWatts[1001] = 99;
+        s.PlotFrom = plotFrom;
+        PlotModel::plotGraph(s);
+        PlotCursor cursor(s);
+        const PlotCursor::Readout r = cursor.move(x);
+        QCOMPARE(r.timeWritten, timeRecord > 0);
+        QCOMPARE(r.valuesWritten, valueRecord > 0);
+        if (timeRecord)
+            QCOMPARE(r.vt, timeOf(timeRecord));
+        if (valueRecord)
+            QCOMPARE(r.wv, QString::number(valueRecord) + QStringLiteral(" W"));
+        QVERIFY(!r.barDrawn);
+    }
 
-void HistoryPlot::release() {
-    QFETCH(int, records);
-    QFETCH(int, recordCount);
-    QFETCH(double, pressX);
-    QFETCH(double, releaseX);
-    QFETCH(double, plotFrom);
-    QFETCH(double, plotTo);
-    HistoryState s = plottedDay(records);
-    s.RecVolts[static_cast<size_t>(records) + 1] = 99; // a stale slot of an earlier load
-    s.RecordCount = recordCount;
-    Drag drag(s);
-    QVERIFY(drag.press(pressX).started);
-    const bool zooms = plotFrom != 1;
-    QCOMPARE(drag.release(releaseX), zooms);
-    QCOMPARE(s.PlotFrom, plotFrom);
-    QCOMPARE(s.PlotTo, plotTo);
-    QCOMPARE(drag.plots, int(zooms));
-    QCOMPARE(s.ButtonHeld, 0);
-    QCOMPARE(s.ReplotBusy, 0);
-}
+    void dragZoomsAndZoomsNest() {
+        HistoryState s = plottedDay(1000);
+        Drag drag(s);
+        const PlotCursor::Press press = drag.press(99.3);
+        QVERIFY(press.started);
+        QCOMPARE(press.Time1h + u':' + press.Time1m, timeOf(100));
+        QVERIFY(drag.release(199.3));
+        QCOMPARE(s.PlotFrom, 100.3);
+        QCOMPARE(s.PlotTo, 200.3);
+        QCOMPARE(drag.endBoxes, timeOf(200));
+        QCOMPARE(s.PlotExtent, 100.0);
+        QCOMPARE(s.ReplotBusy, 0);
+        QCOMPARE(s.ButtonHeld, 0);
+        // The next drag works on the plot as drawn: positions from 100.3 on.
+        drag.press(10);
+        QVERIFY(drag.release(30.5));
+        QCOMPARE(s.PlotFrom, 110.3);
+        QCOMPARE(s.PlotTo, 100.3 + 30.5);
+        drag.press(0.5);
+        QVERIFY(drag.release(2));
+        QCOMPARE(s.PlotFrom, 110.8);
+        QCOMPARE(s.PlotTo, 112.3);
+        QCOMPARE(drag.plots, 3);
+    }
 
-void HistoryPlot::dragBarsGrowAndStayUntilTheReplot() {
-    HistoryState s = plottedDay(1000);
-    PlotCursor cursor(s);
-    QVERIFY(!cursor.move(100).barDrawn); // no button held
-    cursor.press(100);
-    QVERIFY(cursor.move(150).barDrawn);
-    cursor.move(120); // back to the left: the longer bar stays
-    QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{100, 150}}));
-    cursor.move(60); // left of the press point
-    QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{60, 150}}));
-    cursor.release(60, [](const QString&, const QString&) { QFAIL("zoomed"); });
-    cursor.press(400); // no re-plot, so the first bar is still drawn
-    cursor.move(420);
-    QCOMPARE(cursor.dragBars(), (std::vector<DragBar>{{60, 150}, {400, 420}}));
-    // While the re-plot of a release runs, a move draws no bar.
-    s.ReplotBusy = 1;
-    QVERIFY(!cursor.move(450).barDrawn);
-}
+    void release_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("recordCount");
+        QTest::addColumn<double>("pressX");
+        QTest::addColumn<double>("releaseX");
+        QTest::addColumn<double>("plotFrom"); // 1 and plotTo == records: no zoom
+        QTest::addColumn<double>("plotTo");
+        QTest::newRow("at the press point") << 1000 << 1000 << 300.0 << 300.0 << 1.0 << 1000.0;
+        QTest::newRow("far past the arrays") << 1000 << 1000 << 500.0 << 20000.0 << 501.0 << 1000.0;
+        // After the limit message RecordCount is 10,000 but only 9,999 records are held.
+        QTest::newRow("after the limit message")
+            << 9999 << 10000 << 500.0 << 12000.0 << 501.0 << 9999.0;
+    }
+
+    void release() {
+        QFETCH(int, records);
+        QFETCH(int, recordCount);
+        QFETCH(double, pressX);
+        QFETCH(double, releaseX);
+        QFETCH(double, plotFrom);
+        QFETCH(double, plotTo);
+        HistoryState s = plottedDay(records);
+        s.RecVolts[static_cast<size_t>(records) + 1] = 99; // a stale slot of an earlier load
+        s.RecordCount = recordCount;
+        Drag drag(s);
+        QVERIFY(drag.press(pressX).started);
+        const bool zooms = plotFrom != 1;
+        QCOMPARE(drag.release(releaseX), zooms);
+        QCOMPARE(s.PlotFrom, plotFrom);
+        QCOMPARE(s.PlotTo, plotTo);
+        QCOMPARE(drag.plots, int(zooms));
+        QCOMPARE(s.ButtonHeld, 0);
+        QCOMPARE(s.ReplotBusy, 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(HistoryPlot)
 #include "tst_history_plot.moc"

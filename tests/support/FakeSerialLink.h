@@ -1,11 +1,10 @@
 #pragma once
-// A serial link driven by the test: bytes are queued with deliver(), which raises the
-// notification the real port would; opening can be made to fail; every link made by a
-// FakeSerialPorts factory is reachable from the test.
+// A serial link driven by the test: deliver() queues bytes and raises the notification a real
+// port would; opens can be made to fail; every link a FakeSerialPorts factory makes stays
+// reachable from the test.
 
 #include "platform/SerialLink.h"
 
-#include <QStringList>
 #include <vector>
 
 namespace tarnby::test {
@@ -13,39 +12,73 @@ namespace tarnby::test {
 class FakeSerialLink : public SerialLink {
     Q_OBJECT
 public:
-    bool setPortNumber(int portNumber) override;
-    bool setSettings(const QString& settings) override;
-    bool open() override;
-    void close() override;
+    bool setPortNumber(int portNumber) override {
+        portNumber_ = portNumber;
+        return portNumber > 0 || fail(QStringLiteral("port numbers start at 1"));
+    }
+    bool setSettings(const QString& settings) override {
+        settings_ = settings;
+        return baudFromSettings(settings) || fail(QStringLiteral("bad settings"));
+    }
+    bool open() override {
+        if (failOpen || portNumber_ <= 0 || settings_.isEmpty())
+            return fail(QStringLiteral("cannot open fake port"));
+        ++openCount;
+        return open_ = true;
+    }
+    void close() override {
+        closeCount += open_;
+        open_ = false;
+    }
     bool isOpen() const override { return open_; }
-    QByteArray readAll() override;
+    QByteArray readAll() override { return std::exchange(waiting_, {}); }
     QString errorString() const override { return error_; }
     QString deviceName() const override { return QStringLiteral("fake%1").arg(portNumber_); }
 
-    // Queues bytes and notifies, as a real port does when data arrives.
-    void deliver(const QByteArray& bytes);
-    // Simulates an unplugged device: closes and emits linkLost.
-    void loseLink();
+    void deliver(const QByteArray& bytes) {
+        if (!open_)
+            return; // a closed port hears nothing
+        waiting_ += bytes;
+        emit dataArrived();
+    }
+    // An unplugged device: closed, and linkLost emitted.
+    void loseLink() {
+        if (!open_)
+            return;
+        open_ = false;
+        emit linkLost(error_ = QStringLiteral("fake link lost"));
+    }
 
-    bool failOpen = false; // the next opens fail while set
+    bool failOpen = false; // opens fail while set
     int portNumber_ = -1;
     QString settings_;
     int openCount = 0;
     int closeCount = 0;
 
 private:
+    bool fail(const QString& error) {
+        error_ = error;
+        return false;
+    }
     bool open_ = false;
     QByteArray waiting_;
     QString error_;
 };
 
-// A factory whose links stay reachable: links[0] is the first link made, and so on.
+// links[0] is the first link the factory made, and so on; each is owned by whoever asked.
 class FakeSerialPorts {
 public:
-    SerialLinkFactory factory();
+    SerialLinkFactory factory() {
+        return [this] {
+            auto link = std::make_unique<FakeSerialLink>();
+            link->failOpen = failOpen;
+            links.push_back(link.get());
+            return std::unique_ptr<SerialLink>(std::move(link));
+        };
+    }
     FakeSerialLink* last() const { return links.empty() ? nullptr : links.back(); }
-    std::vector<FakeSerialLink*> links; // owned by whoever asked the factory
-    bool failOpen = false;              // applied to each new link
+    std::vector<FakeSerialLink*> links;
+    bool failOpen = false; // given to each new link
 };
 
 } // namespace tarnby::test

@@ -1,18 +1,18 @@
 #pragma once
-// A complete fake environment for driving the real windows: an application folder in a
-// temporary directory, a settable clock, scripted prompts and fake serial ports.
+// A fake environment for driving the real windows: an application folder in a temporary
+// directory, a settable clock, scripted prompts and fake serial ports; and finding and
+// clicking a window's controls by name.
 
 #include "platform/widgets/Environment.h"
 #include "tests/support/FakeSerialLink.h"
 
-#include <QByteArray>
 #include <QDateTime>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <functional>
-
-class QDialog;
 
 namespace tarnby::test {
 
@@ -32,20 +32,19 @@ public:
     QStringList messages;
     QStringList modalWindows; // objectName of each window shown
     std::deque<std::function<void(QDialog&)>> modalSteps;
-    // Runs when a message box is shown (after recording it), for example to change a file.
-    std::function<void(const QString&)> onMessage;
+    std::function<void(const QString&)> onMessage; // runs after a message is recorded
 };
 
 class TestEnvironment {
 public:
     TestEnvironment();
-    Environment environment();
+    Environment environment() { return {AppPaths(dir.path()), clock, prompts, ports.factory()}; }
 
     QString folder() const { return dir.path(); }
     QString path(const QString& relative) const { return dir.path() + u'/' + relative; }
     void writeFile(const QString& relative, const QByteArray& bytes) const;
-    QByteArray readFile(const QString& relative) const;
-    // A prog.cfg with the given values (as the setup window writes it).
+    QByteArray readFile(const QString& relative) const; // empty when unreadable
+    // prog.cfg and settings.cfg with these values, as the setup windows write them.
     void writeProgCfg(const QString& port = QStringLiteral("1"),
                       const QString& logDelay = QStringLiteral("60"),
                       const QString& logOn = QStringLiteral("0"),
@@ -53,7 +52,6 @@ public:
                       const QString& displayWs = QStringLiteral("1"),
                       const QString& wsUnits = QStringLiteral("MPH"),
                       const QString& br = QStringLiteral("4800")) const;
-    // A settings.cfg with the given factors.
     void writeSettingsCfg(const QString& voltDivider = QStringLiteral("10"),
                           const QString& voltOffset = QStringLiteral("500"),
                           const QString& ampDivider = QStringLiteral("10"),
@@ -65,5 +63,20 @@ public:
     ScriptedPrompts prompts;
     FakeSerialPorts ports;
 };
+
+// The named control of a window; the test program stops when there is none.
+template <typename T = QWidget> T* child(const QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QLatin1StringView(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+// The text of a named label, button, check box or line edit.
+inline QString textOf(const QWidget& window, const char* name) {
+    return child(window, name)->property("text").toString();
+}
+inline void click(const QWidget& window, const char* button) {
+    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
+}
 
 } // namespace tarnby::test
