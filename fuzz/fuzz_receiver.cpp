@@ -13,6 +13,7 @@
 #include "acquisition/FrameValues.h"
 #include "fuzz/FuzzCheck.h"
 
+#include <QByteArrayList>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
