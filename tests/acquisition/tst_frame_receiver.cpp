@@ -55,22 +55,19 @@ void FrameReceiverTest::sameFramesWhateverTheChunking_data() {
     // The tail of a frame whose head was never received is dropped, and nothing counted twice.
     row("] before [", {"<I>77</I>]\r\n" + a + "<M>0</M>]\r\n" + a},
         "accepted 1257 532 12 1 7 | accepted 1257 532 12 1 7", "\r\n");
-    row("closing tag before opening tag, or too large, is corrupt",
+    row("closing tag first, or too large: corrupt",
         {"[</V>12<V><I>5</I>]\n[<V>1</V><I>2</I></R>3<R>]\n[<V>4</V><I>-1" + QByteArray(309, '0') +
          "</I>]"},
         "corrupt | corrupt | corrupt");
-    row("V or I exactly 0, missing, empty or lower case drops; letters read as 0",
+    row("V or I 0, missing, empty or lower case: dropped; letters read as 0",
         {"[<V>0</V><I>5</I>]\n[<I>5</I>]\n[<V></V><I>5</I>]\n[<v>1</v><I>5</I>]\n"
          "[<V>0.0</V><I>1e3</I><R>x</R><M>-</M><S>5,5</S>]"},
         "dropped | dropped | dropped | dropped | accepted 0 0 0 0 0");
-    // Both are dropped; a pair takes the head that was waiting with it.
-    row("two frames back to back",
-        {"[<V>1</V>", "<I>2</I>][<V>3</V><I>4</I>]", "\r\n[<V>5</V><I>6</I>]"},
+    // "][" in one read drops the pair and the head waiting with it; a read's "]" is consumed
+    // before the next read arrives, so frames in separate reads are never a pair.
+    row("][", {"[<V>1</V>", "<I>2</I>][<V>3</V><I>4</I>]", "\r\n[<V>5</V><I>6</I>]"},
         "accepted 5 6 0 0 0");
-    // A read's "]" is consumed before the next read arrives, so frames in separate reads are
-    // never a pair.
-    row("frames back to back in separate reads",
-        {"[<V>1</V><I>2</I>]", "[<V>3</V><I>4</I>]\r\n[<V>7"},
+    row("] and [ in two reads", {"[<V>1</V><I>2</I>]", "[<V>3</V><I>4</I>]\r\n[<V>7"},
         "accepted 1 2 0 0 0 | accepted 3 4 0 0 0", "\r\n[<V>7");
     // Noise keeps only its latest bytes; the frame after it is whole.
     QByteArrayList noise;
