@@ -19,7 +19,6 @@ using namespace tarnby::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString PortProblem = u"There is a possible Port Number problem. Check available PORTS"_s;
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
 
 template <typename T> T* control(QWidget& window, const char* name) {
@@ -41,7 +40,6 @@ private slots:
     void listRowsAndFonts();
     void framesAndButtonsReachTheControls();
     void exitAppendsTheTotalOnce();
-    void recoveryRunsTheSetupWindowThenStartsAgain();
     void portThatAppearsClosesTheWaitingSetupWindow_data();
     void portThatAppearsClosesTheWaitingSetupWindow();
     void calibrateRunsTheCalibrationWindowAndReopensThePort();
@@ -123,22 +121,6 @@ void MainWindow::exitAppendsTheTotalOnce() {
     QVERIFY(!w.isVisible());
     w.endOfRun(); // the end of the event loop after Exit must not add a second line
     QCOMPARE(t.readFile(u"logs/Whours.txt"_s), QByteArray("14:05  .0 Wh\r\n"));
-}
-
-void MainWindow::recoveryRunsTheSetupWindowThenStartsAgain() {
-    TestEnvironment t;
-    t.writeProgCfg(u"COM1"_s);
-    t.writeSettingsCfg();
-    t.prompts.modalSteps.push_back([](QDialog& window) {
-        control<QLineEdit>(window, "PortNumber")->setText(u"3"_s);
-        button(window, "Command1")->click();
-    });
-    KestrinLogger w(t.environment());
-    w.session().startUp();
-    QCOMPARE(t.prompts.messages, QStringList{PortProblem});
-    QCOMPARE(t.prompts.modalWindows, QStringList{u"ProgramSetup"_s});
-    QVERIFY(w.session().portOpen());
-    QCOMPARE(t.ports.links.front()->portNumber_, 3);
 }
 
 void MainWindow::portThatAppearsClosesTheWaitingSetupWindow_data() {
