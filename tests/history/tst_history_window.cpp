@@ -1,8 +1,8 @@
-// The history window driven as a user would: pick a day log by mouse or keyboard, drag a zoom
-// over the plot, and check the labels and the time boxes.
+// The history window driven as a user would: the month view and its keys, a day log picked by
+// keyboard or mouse, a drag that zooms the plot; the labels and the time boxes.
 
-#include "common/PictureFormat.h"
 #include "history/widgets/Graph.h"
+#include "history/widgets/MonthDayButton.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
@@ -15,97 +15,93 @@ using namespace tarnby::test;
 namespace {
 const QString DayLog = QStringLiteral("P_2026_12_06.txt");
 constexpr int DayRecords = 2880; // 00:01 to 23:58, two records a minute
-
-// The window over a folder with one day log and Whours.txt, once the folder has been listed.
-struct Opened {
-    Opened() {
-        window.show();
-        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
-    }
-    bool writeFiles() const {
-        t.writeProgCfg(); // LogDelay 60, SV 24, MA 20, WSUnits MPH
-        t.writeFile(QStringLiteral("logs/") + DayLog, dayLog);
-        t.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
-        return true;
-    }
-    QByteArray onDisk() const { return t.readFile(QStringLiteral("logs/") + DayLog); }
-    QString boxes(const char* hours, const char* minutes) const {
-        return textOf(window, hours) + u':' + textOf(window, minutes);
-    }
-    void clickRow(int row) {
-        const QRect item = list->visualRect(list->model()->index(row, 0, list->rootIndex()));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-    }
-
-    TestEnvironment t;
-    const QByteArray dayLog = dayLogBytes(generatedDay(DayRecords), 30);
-    const bool written = writeFiles();
-    HistoryState state;
-    Graph window{t.environment(), state, nullptr};
-    QListView* list = child<QListView>(window, "File1");
-};
 } // namespace
 
 class HistoryWindow : public QObject {
     Q_OBJECT
 private slots:
-    // A click loads and plots the day on fixed scales; a drag over the middle third zooms.
-    void pickADayThenDragAZoom() {
-        Opened w;
-        QTRY_COMPARE(w.list->model()->index(0, 0, w.list->rootIndex()).data().toString(), DayLog);
-        w.clickRow(0);
-        QVERIFY(w.t.prompts.messages.isEmpty());
-        QCOMPARE(w.state.RecordCount, DayRecords);
-        QCOMPARE(w.onDisk(), w.dayLog + "\r\n"); // each load appends an empty line
-        QCOMPARE((QStringList{textOf(w.window, "text1"), textOf(w.window, "stime"),
-                              textOf(w.window, "ftime"), w.boxes("Time1h", "Time1m"),
-                              w.boxes("Time2h", "Time2m"), textOf(w.window, "VMax1")}),
-                 (QStringList{DayLog, "00:01", "23:58", "00:01", "23:58", "35.00 V"}));
-        const QString dayWattHours = textOf(w.window, "watts");
-        QCOMPARE(dayWattHours,
-                 formatPicture(w.state.SpanWattHours, "###0") + QStringLiteral(" Wh"));
+    // One sitting. Month with no day log picked shows the clock's month, the focus on today;
+    // PageUp and PageDown turn the month; .CSV exports it; Enter on a day opens its plot with the
+    // figure its readout showed. In the file list the focus alone picks nothing, a row reached by
+    // keys is picked as a click picks it, Enter picks it again, a click once. A drag over the
+    // middle third of the plot zooms; the fixed scales stay. No day log changes but by a pick.
+    void monthPickAndZoom() {
+        TestEnvironment t;
+        t.writeProgCfg(); // LogDelay 60, SV 24, MA 20, WSUnits MPH
+        const QByteArray dayLog = dayLogBytes(generatedDay(DayRecords), 30);
+        t.writeFile(QStringLiteral("logs/") + DayLog, dayLog);
+        t.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
+        const auto onDisk = [&t] { return t.readFile(QStringLiteral("logs/") + DayLog); };
+        HistoryState state;
+        Graph window(t.environment(), state, nullptr);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto boxes = [&window](const char* hours, const char* minutes) {
+            return textOf(window, hours) + u':' + textOf(window, minutes);
+        };
+        const auto day = [&window](int d) {
+            return window.findChild<MonthDayButton*>(QStringLiteral("day%1").arg(d));
+        };
+        click(window, "Month");
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        QVERIFY(day(6)->hasFocus());
+        QTest::keyClick(day(6), Qt::Key_PageUp);
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        click(window, "CSV");
+        QCOMPARE(t.prompts.messages.takeFirst(), QStringLiteral("Done"));
+        QVERIFY(t.readFile(QStringLiteral("logs/P_2026_12.csv")).startsWith("DATE,"));
+        QCOMPARE(onDisk(), dayLog);
+        const QString readout = day(6)->accessibleName();
+        QTest::keyClick(day(6), Qt::Key_Return);
+        QCOMPARE(textOf(window, "text1"), DayLog);
+        QVERIFY(readout.startsWith(QStringLiteral("Sun 6 Dec 2026: ") + textOf(window, "watts") +
+                                   u','));
+        QCOMPARE(onDisk(), dayLog + "\r\n"); // each load appends an empty line
 
-        auto* plot = child<PlotWidget>(w.window, "Plot");
+        // The folder's files are listed first and sorted by name a moment later.
+        auto* list = child<QListView>(window, "File1");
+        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+        QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
+        state.RecordCount = 0;
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_End); // Whours.txt
+        QCOMPARE(t.prompts.messages, QStringList{QStringLiteral("No data for that date")});
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(state.RecordCount, DayRecords);
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n");
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n\r\n");
+        const QRect firstRow = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, firstRow.center());
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n\r\n\r\n");
+        QCOMPARE(t.prompts.messages.size(), 1);
+        QCOMPARE((QStringList{textOf(window, "stime"), textOf(window, "ftime"),
+                              boxes("Time1h", "Time1m"), boxes("Time2h", "Time2m"),
+                              textOf(window, "VMax1")}),
+                 (QStringList{"00:01", "23:58", "00:01", "23:58", "35.00 V"}));
+
+        const QString dayWattHours = textOf(window, "watts");
+        auto* plot = child<PlotWidget>(window, "Plot");
         const QPoint press(plot->width() / 3, plot->height() / 2),
             release(2 * press.x(), press.y());
+        const double from = 1 + plot->plotX(press.x()), to = 1 + plot->plotX(release.x());
         QTest::mouseMove(plot, press);
         QTest::mousePress(plot, Qt::LeftButton, {}, press);
-        QCOMPARE(w.boxes("Time1h", "Time1m"), textOf(w.window, "vt"));
+        QCOMPARE(boxes("Time1h", "Time1m"), textOf(window, "vt"));
         QTest::mouseMove(plot, release);
         QTest::mouseRelease(plot, Qt::LeftButton, {}, release);
-        QCOMPARE(w.state.PlotFrom, 1 + plot->plotX(press.x()));
-        QCOMPARE(w.state.PlotTo, 1 + plot->plotX(release.x()));
-        const auto timeAt = [&w](double position) {
-            return timeOfDayText(w.state.RecTime[static_cast<size_t>(std::nearbyint(position))] /
-                                 60);
+        QCOMPARE(state.PlotFrom, from);
+        QCOMPARE(state.PlotTo, to);
+        const auto timeAt = [&state](double position) {
+            return timeOfDayText(state.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
         };
-        QCOMPARE(w.boxes("Time1h", "Time1m"), timeAt(w.state.PlotFrom));
-        QCOMPARE(w.boxes("Time2h", "Time2m"), timeAt(w.state.PlotTo));
-        QCOMPARE(textOf(w.window, "stime"), timeAt(w.state.PlotFrom));
-        QVERIFY(textOf(w.window, "watts") != dayWattHours);
-        QCOMPARE(textOf(w.window, "VMax1"), QStringLiteral("35.00 V")); // fixed scales stay
-    }
-
-    // The focus alone picks nothing; a row reached by keys is picked as a click picks it, Enter
-    // picks it again, and a click picks once.
-    void keyboardPicksLikeAClick() {
-        Opened w;
-        QVERIFY(QTest::qWaitForWindowActive(&w.window));
-        // The folder's files are listed first and sorted by name a moment later.
-        QTRY_COMPARE(w.list->model()->index(0, 0, w.list->rootIndex()).data().toString(), DayLog);
-        w.list->setFocus(Qt::TabFocusReason);
-        QVERIFY(w.t.prompts.messages.isEmpty());
-        QTest::keyClick(w.list, Qt::Key_End); // Whours.txt
-        QCOMPARE(w.t.prompts.messages, QStringList{QStringLiteral("No data for that date")});
-        QTest::keyClick(w.list, Qt::Key_Home);
-        QCOMPARE(textOf(w.window, "text1"), DayLog);
-        QCOMPARE(w.state.RecordCount, DayRecords);
-        QCOMPARE(w.onDisk(), w.dayLog + "\r\n");
-        QTest::keyClick(w.list, Qt::Key_Return);
-        QCOMPARE(w.onDisk(), w.dayLog + "\r\n\r\n");
-        w.clickRow(0);
-        QCOMPARE(w.onDisk(), w.dayLog + "\r\n\r\n\r\n");
-        QCOMPARE(w.t.prompts.messages.size(), 1);
+        QCOMPARE(boxes("Time1h", "Time1m"), timeAt(state.PlotFrom));
+        QCOMPARE(boxes("Time2h", "Time2m"), timeAt(state.PlotTo));
+        QCOMPARE(textOf(window, "stime"), timeAt(state.PlotFrom));
+        QVERIFY(textOf(window, "watts") != dayWattHours);
+        QCOMPARE(textOf(window, "VMax1"), QStringLiteral("35.00 V"));
     }
 };
 

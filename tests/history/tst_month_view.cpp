@@ -1,5 +1,5 @@
-// The month view: day logs summed up as the day plot shows them, the month's CSV, and the view
-// in the history window driven by mouse and keyboard. Day logs are only read.
+// The month view's figures: day logs summed up as the day plot shows them, and the month's CSV.
+// Day logs are only read.
 
 #include "acquisition/DayLogWriter.h"
 #include "history/DayLogLoader.h"
@@ -7,8 +7,6 @@
 #include "history/MonthPlot.h"
 #include "history/PlotModel.h"
 #include "history/TimeRange.h"
-#include "history/widgets/Graph.h"
-#include "history/widgets/MonthDayButton.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -127,53 +125,6 @@ private slots:
             QCOMPARE(env.readFile(csvFile), csv);
         for (int d = 0; d < dates.size(); ++d)
             QCOMPARE(env.readFile(logOf(dates[d])), logs[d]); // only read
-    }
-
-    // No day log picked, Month shows the clock's month with the focus on today; PageUp and PageDown
-    // turn the month; .CSV exports the month shown; Enter on a day opens its plot as a pick in the
-    // file list does, with the figure its readout showed. Only that pick touches a day log.
-    void monthInTheWindow() {
-        TestEnvironment env;
-        env.writeProgCfg(); // LogDelay 60
-        const QList<QDate> days{{2026, 11, 30}, {2026, 12, 5}, Day};
-        for (const QDate& date : days)
-            env.writeFile(logOf(date), dayLogBytes(generatedDay(700, 1, 1438, date.day())));
-        const auto logsOnDisk = [&] {
-            QList<QByteArray> bytes;
-            for (const QDate& date : days)
-                bytes << env.readFile(logOf(date));
-            return bytes;
-        };
-        QList<QByteArray> logs = logsOnDisk();
-        HistoryState state;
-        Graph window(env.environment(), state, nullptr);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        const auto day = [&](int d) {
-            return window.findChild<MonthDayButton*>(QStringLiteral("day%1").arg(d));
-        };
-        click(window, "Month");
-        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
-        QVERIFY(day(6)->hasFocus());
-        QVERIFY(textOf(window, "monthReadout").startsWith(QStringLiteral("Sun 6 Dec 2026: ")));
-        QTest::keyClick(day(6), Qt::Key_PageUp);
-        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
-        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
-        click(window, "CSV");
-        QCOMPARE(env.prompts.messages, QStringList{QStringLiteral("Done")});
-        QVERIFY(env.readFile(QStringLiteral("logs/P_2026_12.csv")).startsWith("DATE,"));
-        QCOMPARE(logsOnDisk(), logs);
-
-        const QString readout = day(5)->accessibleName();
-        day(5)->setFocus();
-        QTest::keyClick(day(5), Qt::Key_Return);
-        QCOMPARE(textOf(window, "text1"), QStringLiteral("P_2026_12_05.txt"));
-        QVERIFY(child(window, "Plot")->isVisible());
-        QVERIFY(readout.startsWith(QStringLiteral("Sat 5 Dec 2026: ") + textOf(window, "watts") +
-                                   u','));
-        logs[1] += "\r\n"; // the pick's empty line
-        QCOMPARE(logsOnDisk(), logs);
     }
 };
 
