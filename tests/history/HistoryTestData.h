@@ -1,10 +1,9 @@
 #pragma once
-// Day logs and record arrays for the history tests and the screenshot: record lines in the
-// day-log format, and a generated day of a wind-charged 24 V battery bank.
+// Day logs for the history tests and the screenshot: record lines in the day-log format, and a
+// generated day of a wind-charged 24 V battery bank.
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"
-#include "history/HistoryState.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,14 +21,13 @@ struct DayRecord {
 
 // One record line as the logger writes it, CR LF included.
 inline QByteArray recordLine(const DayRecord& r, double wattHourTotal = 0) {
-    QByteArray line = "<T>" + timeOfDayText(r.minute).toLatin1() + "</T>";
-    line += "<V>" + formatPicture(r.volts, "##.00").toLatin1() + "</V>";
-    line += "<I>" + formatPicture(r.amps, "###.00").toLatin1() + "</I>";
-    line += "<W>" + formatPicture(r.watts, "####.00").toLatin1() + "</W>";
-    line += "<R>" + formatPicture(r.rpm, "####").toLatin1() + "</R>";
-    line += "<S>" + formatPicture(r.speed, "###.0").toLatin1() + "</S>";
-    line += "<M>0</M>   " + formatPicture(wattHourTotal, "######.0").toLatin1() + "Wh\r\n";
-    return line;
+    return QStringLiteral(
+               "<T>%1</T><V>%2</V><I>%3</I><W>%4</W><R>%5</R><S>%6</S><M>0</M>   %7Wh\r\n")
+        .arg(timeOfDayText(r.minute), formatPicture(r.volts, "##.00"),
+             formatPicture(r.amps, "###.00"), formatPicture(r.watts, "####.00"),
+             formatPicture(r.rpm, "####"), formatPicture(r.speed, "###.0"),
+             formatPicture(wattHourTotal, "######.0"))
+        .toLatin1();
 }
 
 // `count` records spread evenly over the minutes first to last (several per minute when the
@@ -37,7 +35,6 @@ inline QByteArray recordLine(const DayRecord& r, double wattHourTotal = 0) {
 inline std::vector<DayRecord> generatedDay(int count, int first = 1, int last = 1438,
                                            std::uint32_t seed = 7) {
     std::vector<DayRecord> day;
-    day.reserve(static_cast<size_t>(count));
     std::uint32_t state = seed;
     const auto noise = [&state]() { // -1 to 1
         state = state * 1664525u + 1013904223u;
@@ -50,7 +47,6 @@ inline std::vector<DayRecord> generatedDay(int count, int first = 1, int last = 
         DayRecord r;
         r.minute = first + static_cast<int>(static_cast<long long>(i) * (last - first + 1) / count);
         const double h = r.minute / 60.0; // hour of day
-        // Slow gusts and a little turbulence left over from averaging over the interval.
         gust = 0.995 * gust + 0.3 * noise();
         const double wind = 9.5 + 5.5 * std::sin(2 * Pi * (h - 9) / 24) + 3 * std::sin(h * 1.7) +
                             2 * std::sin(h * 5.3 + 1) + gust + 0.6 * noise();
@@ -72,29 +68,12 @@ inline std::vector<DayRecord> generatedDay(int count, int first = 1, int last = 
 // The day log text of the records: one line each, with a running watt-hour total.
 inline QByteArray dayLogBytes(const std::vector<DayRecord>& day, double secondsPerRecord = 10) {
     QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(day.size()) * 92);
     double total = 0;
     for (const DayRecord& r : day) {
         total += r.watts * secondsPerRecord / 3600;
         bytes += recordLine(r, std::max(0.0, total));
     }
     return bytes;
-}
-
-// Puts the records straight into slots 1 to n, as a load of them would, and shows them all.
-inline void fillRecords(HistoryState& state, const std::vector<DayRecord>& day) {
-    for (size_t k = 1; k <= day.size(); ++k) {
-        const DayRecord& r = day[k - 1];
-        state.RecTime[k] = r.minute * 60;
-        state.RecVolts[k] = r.volts;
-        state.RecAmps[k] = r.amps;
-        state.RecWatts[k] = r.watts;
-        state.RecRPM[k] = r.rpm;
-        state.RecSpeed[k] = r.speed;
-    }
-    state.RecordCount = static_cast<int>(day.size());
-    state.PlotFrom = 1;
-    state.PlotTo = state.RecordCount;
 }
 
 } // namespace tarnby::test

@@ -1,16 +1,13 @@
-// The history window driven as a user would: pick a day log by mouse or keyboard, drag a zoom
-// over the plot, and check the labels and the time boxes.
+// The history window driven as a user would: the month view and its keys, a day log picked by
+// keyboard or mouse, a drag that zooms the plot; the labels and the time boxes.
 
-#include "common/PictureFormat.h"
-#include "common/TimeText.h"
 #include "history/widgets/Graph.h"
+#include "history/widgets/MonthDayButton.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QListView>
-#include <QPushButton>
-#include <QTest>
 
 using namespace tarnby;
 using namespace tarnby::test;
@@ -23,127 +20,90 @@ constexpr int DayRecords = 2880; // 00:01 to 23:58, two records a minute
 class HistoryWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup() { window_.reset(); }
-    void pickADayThenDragAZoom();
-    void keyboardPicksLikeAClick();
+    // One sitting. Month with no day log picked shows the clock's month, the focus on today;
+    // PageUp and PageDown turn the month; .CSV exports it; Enter on a day opens its plot with the
+    // figure its readout showed. In the file list the focus alone picks nothing, a row reached by
+    // keys is picked as a click picks it, Enter picks it again, a click once. A drag over the
+    // middle third of the plot zooms; the fixed scales stay. No day log changes but by a pick.
+    void monthPickAndZoom() {
+        TestEnvironment t;
+        t.writeProgCfg(); // LogDelay 60, SV 24, MA 20, WSUnits MPH
+        const QByteArray dayLog = dayLogBytes(generatedDay(DayRecords), 30);
+        t.writeFile(QStringLiteral("logs/") + DayLog, dayLog);
+        t.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
+        const auto onDisk = [&t] { return t.readFile(QStringLiteral("logs/") + DayLog); };
+        HistoryState state;
+        Graph window(t.environment(), state, nullptr);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const auto boxes = [&window](const char* hours, const char* minutes) {
+            return textOf(window, hours) + u':' + textOf(window, minutes);
+        };
+        const auto day = [&window](int d) {
+            return window.findChild<MonthDayButton*>(QStringLiteral("day%1").arg(d));
+        };
+        click(window, "Month");
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        QVERIFY(day(6)->hasFocus());
+        QTest::keyClick(day(6), Qt::Key_PageUp);
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        click(window, "CSV");
+        QCOMPARE(t.prompts.messages.takeFirst(), QStringLiteral("Done"));
+        QVERIFY(t.readFile(QStringLiteral("logs/P_2026_12.csv")).startsWith("DATE,"));
+        QCOMPARE(onDisk(), dayLog);
+        const QString readout = day(6)->accessibleName();
+        QTest::keyClick(day(6), Qt::Key_Return);
+        QCOMPARE(textOf(window, "text1"), DayLog);
+        QVERIFY(readout.startsWith(QStringLiteral("Sun 6 Dec 2026: ") + textOf(window, "watts") +
+                                   u','));
+        QCOMPARE(onDisk(), dayLog + "\r\n"); // each load appends an empty line
 
-private:
-    bool open();
-    bool click(const QString& file); // in File1, once the folder has been listed
-    template <typename T = QWidget> T* child(const char* name) const {
-        return test::child<T>(*window_, name);
-    }
-    QString text(const char* name) const { return textOf(*window_, name); }
-    QStringList texts(std::initializer_list<const char*> names) const {
-        QStringList out;
-        for (const char* name : names)
-            out << text(name);
-        return out;
-    }
-    QByteArray dayLogOnDisk() const { return env_->readFile(QStringLiteral("logs/") + DayLog); }
+        // The folder's files are listed first and sorted by name a moment later.
+        auto* list = child<QListView>(window, "File1");
+        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+        QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
+        state.RecordCount = 0;
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_End); // Whours.txt
+        QCOMPARE(t.prompts.messages, QStringList{QStringLiteral("No data for that date")});
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(state.RecordCount, DayRecords);
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n");
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n\r\n");
+        const QRect firstRow = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, firstRow.center());
+        QCOMPARE(onDisk(), dayLog + "\r\n\r\n\r\n\r\n");
+        QCOMPARE(t.prompts.messages.size(), 1);
+        QCOMPARE((QStringList{textOf(window, "stime"), textOf(window, "ftime"),
+                              boxes("Time1h", "Time1m"), boxes("Time2h", "Time2m"),
+                              textOf(window, "VMax1")}),
+                 (QStringList{"00:01", "23:58", "00:01", "23:58", "35.00 V"}));
 
-    std::unique_ptr<TestEnvironment> env_;
-    HistoryState state_;
-    std::unique_ptr<Graph> window_;
-    QByteArray dayLog_;
+        const QString dayWattHours = textOf(window, "watts");
+        auto* plot = child<PlotWidget>(window, "Plot");
+        const QPoint press(plot->width() / 3, plot->height() / 2),
+            release(2 * press.x(), press.y());
+        const double from = 1 + plot->plotX(press.x()), to = 1 + plot->plotX(release.x());
+        QTest::mouseMove(plot, press);
+        QTest::mousePress(plot, Qt::LeftButton, {}, press);
+        QCOMPARE(boxes("Time1h", "Time1m"), textOf(window, "vt"));
+        QTest::mouseMove(plot, release);
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, release);
+        QCOMPARE(state.PlotFrom, from);
+        QCOMPARE(state.PlotTo, to);
+        const auto timeAt = [&state](double position) {
+            return timeOfDayText(state.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
+        };
+        QCOMPARE(boxes("Time1h", "Time1m"), timeAt(state.PlotFrom));
+        QCOMPARE(boxes("Time2h", "Time2m"), timeAt(state.PlotTo));
+        QCOMPARE(textOf(window, "stime"), timeAt(state.PlotFrom));
+        QVERIFY(textOf(window, "watts") != dayWattHours);
+        QCOMPARE(textOf(window, "VMax1"), QStringLiteral("35.00 V"));
+    }
 };
-
-void HistoryWindow::init() {
-    env_ = std::make_unique<TestEnvironment>();
-    env_->writeProgCfg(); // LogDelay 60, SV 24, MA 20, WSUnits MPH
-    dayLog_ = dayLogBytes(generatedDay(DayRecords), 30);
-    env_->writeFile(QStringLiteral("logs/") + DayLog, dayLog_);
-    env_->writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
-    state_ = HistoryState();
-}
-
-bool HistoryWindow::open() {
-    window_ = std::make_unique<Graph>(env_->environment(), state_, nullptr);
-    window_->show();
-    return QTest::qWaitForWindowExposed(window_.get());
-}
-
-bool HistoryWindow::click(const QString& file) {
-    auto* list = child<QListView>("File1");
-    QModelIndex item;
-    const bool listed = QTest::qWaitFor([&] {
-        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row) {
-            const QModelIndex index = list->model()->index(row, 0, list->rootIndex());
-            if (index.data().toString() == file)
-                item = index;
-        }
-        return item.isValid();
-    });
-    if (!listed)
-        return false;
-    list->scrollTo(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
-    return true;
-}
-
-void HistoryWindow::pickADayThenDragAZoom() {
-    QVERIFY(open());
-    QVERIFY(click(DayLog));
-    QVERIFY(env_->prompts.messages.isEmpty());
-    QCOMPARE(state_.RecordCount, DayRecords);
-    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n"); // each load appends an empty line
-    QCOMPARE(texts({"text1", "stime", "ftime", "Time1h", "Time1m", "Time2h", "Time2m", "VMax1",
-                    "AMax1", "SMax1"}),
-             QStringList({DayLog, "00:01", "23:58", "00", "01", "23", "58", "35.00 V", "20.0 A",
-                          "100 MPH"}));
-    const QString dayWattHours = text("watts");
-    QCOMPARE(dayWattHours, formatPicture(state_.SpanWattHours, "###0") + QStringLiteral(" Wh"));
-
-    // Drag over the middle third of the plot.
-    auto* plot = child<PlotWidget>("Plot");
-    const int y = plot->height() / 2;
-    const int pressAt = plot->width() / 3;
-    const int releaseAt = 2 * plot->width() / 3;
-    const double pressX = plot->plotX(pressAt), releaseX = plot->plotX(releaseAt);
-    QTest::mouseMove(plot, QPoint(pressAt, y));
-    QVERIFY(text("vv").endsWith(QStringLiteral(" V")));
-    QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(pressAt, y));
-    QCOMPARE(texts({"Time1h", "Time1m"}).join(u':'), text("vt"));
-    QTest::mouseMove(plot, QPoint((pressAt + releaseAt) / 2, y));
-    QTest::mouseMove(plot, QPoint(releaseAt, y));
-    QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(releaseAt, y));
-
-    QCOMPARE(state_.PlotFrom, 1 + pressX);
-    QCOMPARE(state_.PlotTo, 1 + releaseX);
-    const auto timeAt = [this](double position) {
-        return timeOfDayText(state_.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
-    };
-    QCOMPARE(text("stime"), timeAt(state_.PlotFrom));
-    QCOMPARE(text("ftime"), timeAt(state_.PlotTo));
-    QCOMPARE(texts({"Time1h", "Time1m"}).join(u':'), text("stime"));
-    QCOMPARE(texts({"Time2h", "Time2m"}).join(u':'), text("ftime"));
-    QVERIFY(text("watts") != dayWattHours);
-    QCOMPARE(text("VMax1"), QStringLiteral("35.00 V")); // fixed scales stay
-}
-
-void HistoryWindow::keyboardPicksLikeAClick() {
-    QVERIFY(open());
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    auto* list = child<QListView>("File1");
-    QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
-    // The folder's files are listed first and sorted by name a moment later.
-    QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
-    list->setFocus(Qt::TabFocusReason); // the focus alone picks nothing
-    QVERIFY(env_->prompts.messages.isEmpty());
-    QTest::keyClick(list, Qt::Key_End); // Whours.txt
-    QCOMPARE(env_->prompts.messages, QStringList{QStringLiteral("No data for that date")});
-    QTest::keyClick(list, Qt::Key_Home); // the day log
-    QCOMPARE(text("text1"), DayLog);
-    QCOMPARE(state_.RecordCount, DayRecords);
-    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n");
-    // Enter picks the row again, as a click on it does; a click picks once.
-    QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n\r\n");
-    QVERIFY(click(DayLog));
-    QCOMPARE(dayLogOnDisk(), dayLog_ + "\r\n\r\n\r\n");
-    QCOMPARE(env_->prompts.messages.size(), 1);
-}
 
 QTEST_MAIN(HistoryWindow)
 #include "tst_history_window.moc"

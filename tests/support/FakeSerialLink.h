@@ -1,7 +1,6 @@
 #pragma once
-// A serial link driven by the test: deliver() queues bytes and raises the notification a real
-// port would; opens can be made to fail; every link a FakeSerialPorts factory makes stays
-// reachable from the test.
+// A serial link driven by the test: deliver() raises the notification a real port would, opens
+// can be made to fail, and every link a FakeSerialPorts factory makes stays reachable.
 
 #include "platform/SerialLink.h"
 
@@ -41,12 +40,9 @@ public:
         waiting_ += bytes;
         emit dataArrived();
     }
-    // An unplugged device: closed, and linkLost emitted.
-    void loseLink() {
-        if (!open_)
-            return;
-        open_ = false;
-        emit linkLost(error_ = QStringLiteral("fake link lost"));
+    void loseLink() { // an unplugged device
+        if (std::exchange(open_, false))
+            emit linkLost(error_ = QStringLiteral("fake link lost"));
     }
 
     bool failOpen = false; // opens fail while set
@@ -76,7 +72,7 @@ public:
             return std::unique_ptr<SerialLink>(std::move(link));
         };
     }
-    FakeSerialLink* last() const { return links.empty() ? nullptr : links.back(); }
+    FakeSerialLink* last() const { return links.back(); }
     std::vector<FakeSerialLink*> links;
     bool failOpen = false; // given to each new link
 };

@@ -3,8 +3,11 @@
 // directory, a settable clock, scripted prompts and fake serial ports; and finding and
 // clicking a window's controls by name.
 
+#include "config/CalibrationSettings.h"
+#include "config/ProgSettings.h"
 #include "platform/widgets/Environment.h"
 #include "tests/support/FakeSerialLink.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDateTime>
 #include <QPushButton>
@@ -26,13 +29,12 @@ public:
 // step (which may click its buttons) and is closed afterwards if the step left it open.
 class ScriptedPrompts final : public UserPrompts {
 public:
-    void showMessage(QWidget* owner, const QString& text) override;
+    void showMessage(QWidget*, const QString& text) override { messages << text; }
     void runModal(QDialog& window) override;
 
     QStringList messages;
     QStringList modalWindows; // objectName of each window shown
     std::deque<std::function<void(QDialog&)>> modalSteps;
-    std::function<void(const QString&)> onMessage; // runs after a message is recorded
 };
 
 class TestEnvironment {
@@ -43,20 +45,21 @@ public:
     QString folder() const { return dir.path(); }
     QString path(const QString& relative) const { return dir.path() + u'/' + relative; }
     void writeFile(const QString& relative, const QByteArray& bytes) const;
-    QByteArray readFile(const QString& relative) const; // empty when unreadable
+    QByteArray readFile(const QString& relative) const { return readAll(path(relative)); }
     // prog.cfg and settings.cfg with these values, as the setup windows write them.
-    void writeProgCfg(const QString& port = QStringLiteral("1"),
-                      const QString& logDelay = QStringLiteral("60"),
-                      const QString& logOn = QStringLiteral("0"),
-                      const QString& displayRpm = QStringLiteral("1"),
-                      const QString& displayWs = QStringLiteral("1"),
-                      const QString& wsUnits = QStringLiteral("MPH"),
-                      const QString& br = QStringLiteral("4800")) const;
-    void writeSettingsCfg(const QString& voltDivider = QStringLiteral("10"),
-                          const QString& voltOffset = QStringLiteral("500"),
-                          const QString& ampDivider = QStringLiteral("10"),
-                          const QString& rpmDivider = QStringLiteral("1"),
-                          const QString& wsDivider = QStringLiteral("1")) const;
+    void writeProgCfg(const QString& port = "1", const QString& logDelay = "60",
+                      const QString& logOn = "0", const QString& displayRpm = "1",
+                      const QString& displayWs = "1", const QString& wsUnits = "MPH",
+                      const QString& br = "4800") const {
+        writeFile("prog.cfg", progCfgBytes({port, "0", "0", logDelay, logOn, displayRpm, displayWs,
+                                            wsUnits, "24", "20", br}));
+    }
+    void writeSettingsCfg(const QString& voltDivider = "10", const QString& voltOffset = "500",
+                          const QString& ampDivider = "10", const QString& rpmDivider = "1",
+                          const QString& wsDivider = "1") const {
+        writeFile("settings.cfg",
+                  settingsCfgBytes({voltDivider, voltOffset, ampDivider, rpmDivider, wsDivider}));
+    }
 
     QTemporaryDir dir;
     FakeClock clock;
