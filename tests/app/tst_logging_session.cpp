@@ -86,72 +86,53 @@ private slots:
     void setupAndCalibrateReapplyTheSettings();
 };
 
-// Start-up from prog.cfg: the port, automatic logging and its interval check, the recovery.
+// Start-up from prog.cfg (LogOn 1): the port, automatic logging and its interval check, the
+// recovery (whose setup window saves port 3).
 void SessionTest::startUp_data() {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("logDelay");
-    QTest::addColumn<QString>("logOn");
     QTest::addColumn<bool>("portOpen");
     QTest::addColumn<int>("intervalMs"); // 0: logging off
     QTest::addColumn<QString>("intervalText");
     QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QStringList>("windows");
-    const QStringList none;
-    QTest::newRow("port 0 with LogOn 1") << "0"
-                                         << "60"
-                                         << "1" << false << 0 << "60" << none << none;
-    QTest::newRow("60 s") << "1"
-                          << "60"
-                          << "1" << true << 60000 << "60" << none << none;
-    QTest::newRow("5 s is 10") << "1"
-                               << "5"
-                               << "1" << true << 10000 << "10" << none << none;
-    QTest::newRow("900 s is 600") << "1"
-                                  << "900"
-                                  << "1" << true << 600000 << "600" << none << none;
-    QTest::newRow("abc is said") << "1"
-                                 << "abc"
-                                 << "1" << true << 0 << "abc" << QStringList{BadDelay} << none;
-    QTest::newRow("LogOn 0") << "1"
-                             << "60"
-                             << "0" << true << 0 << "60" << none << none;
-    QTest::newRow("bad port: recovery, then port 3")
-        << "COM1"
-        << "60"
-        << "1" << true << 60000 << "60" << QStringList{PortProblem} << QStringList{u"setup"_s};
+    auto row = [](const char* name, const char* port, const char* delay, bool open, int ms,
+                  const char* text, const QStringList& messages = {}) {
+        QTest::newRow(name) << QString::fromLatin1(port) << QString::fromLatin1(delay) << open << ms
+                            << QString::fromLatin1(text) << messages;
+    };
+    row("port 0", "0", "60", false, 0, "60");
+    row("5 s is 10", "1", "5", true, 10000, "10");
+    row("900 s is 600", "1", "900", true, 600000, "600");
+    row("abc is said", "1", "abc", true, 0, "abc", {BadDelay});
+    row("bad port: recovery, then port 3", "COM1", "60", true, 60000, "60", {PortProblem});
 }
 
 void SessionTest::startUp() {
     QFETCH(QString, port);
     QFETCH(QString, logDelay);
-    QFETCH(QString, logOn);
     QFETCH(bool, portOpen);
     QFETCH(int, intervalMs);
     QFETCH(QString, intervalText);
     QFETCH(QStringList, messages);
-    QFETCH(QStringList, windows);
     Fixture f;
-    f.t.writeProgCfg(port, logDelay, logOn);
+    f.t.writeProgCfg(port, logDelay, u"1"_s);
     f.t.writeSettingsCfg();
-    f.host.steps.push_back([&f, logDelay, logOn] { f.t.writeProgCfg(u"3"_s, logDelay, logOn); });
+    f.host.steps.push_back([&f, logDelay] { f.t.writeProgCfg(u"3"_s, logDelay, u"1"_s); });
     LoggingSession& s = f.start();
     QCOMPARE(s.portOpen(), portOpen);
-    QCOMPARE(s.loggingOn(), intervalMs != 0);
-    if (intervalMs)
-        QCOMPARE(s.loggingIntervalMs(), intervalMs);
+    QCOMPARE(s.loggingOn() ? s.loggingIntervalMs() : 0, intervalMs);
     QCOMPARE(s.intervalText(), intervalText);
-    QCOMPARE(s.intervalEditable(), false);
+    QVERIFY(!s.intervalEditable());
     QCOMPARE(f.host.messages, messages);
-    QCOMPARE(f.host.windows, windows);
     QCOMPARE(s.caption(), u"Tarnby - Waiting for Signal"_s);
     QCOMPARE(s.statusText(), CommsProblem);
     if (portOpen)
         QCOMPARE(f.port().settings_, u"4800,N,8,1"_s);
-    if (!windows.isEmpty()) {
-        QCOMPARE(f.port().portNumber_, 3);
-        QCOMPARE(f.host.portProblems.size(), 1);
-        QVERIFY(!f.host.portProblems[0].isEmpty()); // the setup window is told why
-    }
+    if (!messages.contains(PortProblem))
+        return;
+    QCOMPARE(f.host.windows, QStringList{u"setup"_s});
+    QCOMPARE(f.port().portNumber_, 3);
+    QVERIFY(!f.host.portProblems.value(0).isEmpty()); // the setup window is told why
 }
 
 void SessionTest::recoveryKeepsTheDaysEnergyAndPortZeroEndsIt() {
