@@ -146,7 +146,9 @@ void LoggingSession::showWaitingFor(const QString& reason) {
 
 // The message and the setup window wait for a person; meanwhile the port is tried again, and
 // when it opens they are closed and start-up carries on by itself.
-void LoggingSession::portFailureRecovery(const QString& reason) {
+void LoggingSession::portFailureRecovery(const QString& why) {
+    // The setup window tells a recovery from a visit by the reason it is given.
+    const QString reason = why.isEmpty() ? u"the port did not open"_s : why;
     showStatus(CommsProblem);
     recoveryWaiting_ = Port != u"0";
     portCameBack_ = false;
