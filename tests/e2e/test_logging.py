@@ -24,8 +24,7 @@ class LoggingTest(EndToEndCase):
         tarnby = self.tarnby(app)
         board.wait_for("reader connected", 15)
         cpu_before, wall_before = tarnby.cpu_seconds(), time.monotonic()
-        records = wait_until(lambda: len(app.all_records()) >= 2 and app.all_records(), 35,
-                             "two day-log records", interval=0.25)
+        records = wait_until(app.all_records, 25, "a day-log record", interval=0.25)
         share = (tarnby.cpu_seconds() - cpu_before) / (time.monotonic() - wall_before)
         self.assertLess(share, MOST_CPU_SHARE, "tarnby used %.0f%% of a core" % (share * 100))
         self.assertEqual(app.whours_lines(), [], "a watt-hour line before any end or midnight")
@@ -40,8 +39,7 @@ class LoggingTest(EndToEndCase):
         total = WHOURS_LINE.match(line).group(2).decode()
         self.assertIn(total, watt_hour_texts(FIXED_WATTS, int(running / 5) + 1) - {".0"})
         board.stop()
-        self.assertGreater(board.stats()["dropped"], 0)
-        self.assertGreater(board.stats()["corrupt"], 0)
+        self.assertTrue(board.stats()["dropped"] > 0 and board.stats()["corrupt"] > 0)
 
     def test_records_in_both_days_and_one_midnight_line(self):
         library = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")

@@ -1,11 +1,7 @@
-"""The real program on a virtual X display with the accessibility bus, so a test can read its
-windows as a screen reader would: the status line of the main window (the label under the Exit
-button) and the texts of any message box, and press a message box's button.
-
-A test script calls run_on_desktop() first: outside a desktop session it runs itself again
-under xvfb-run and dbus-run-session, then starts the accessibility bus launcher. Windows are
-read by read_windows.py under the system's Python 3, which has python3-pyatspi.
-"""
+"""The real program on a virtual X display with the accessibility bus: a test reads its windows
+as a screen reader would (the main window's status line, the label under the Exit button, and
+any message box) through read_windows.py, and answers a message box. run_on_desktop() runs the
+test script again under xvfb-run and dbus-run-session and starts the accessibility bus."""
 
 import atexit
 import json
@@ -15,15 +11,13 @@ import sys
 
 from e2e_support import wait_until
 
-READER = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "read_windows.py")]
+READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "read_windows.py")
 SYSTEM_PYTHON = "/usr/bin/python3"
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 DESKTOP_ENV = {"QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
 
 
 def run_on_desktop():
-    """Makes sure this script runs with an X display and a D-Bus session with the
-    accessibility bus; re-executes it under xvfb-run and dbus-run-session when needed."""
     missing = [p for p in ("/usr/bin/xvfb-run", "/usr/bin/dbus-run-session", BUS_LAUNCHER,
                            SYSTEM_PYTHON) if not os.path.exists(p)]
     if missing:
@@ -38,27 +32,19 @@ def run_on_desktop():
     atexit.register(lambda: (launcher.kill(), launcher.wait()))
 
 
-def _read_windows(pid, *button):
+def read_windows(pid, *press):
+    """read_windows.py's answer: its windows, or True when the button was pressed; None when
+    the program cannot be read now."""
     try:
-        return subprocess.run([SYSTEM_PYTHON] + READER + [str(pid)] + list(button),
-                              capture_output=True, text=True, timeout=20, check=False)
-    except subprocess.TimeoutExpired:
+        result = subprocess.run([SYSTEM_PYTHON, READER, str(pid)] + list(press),
+                                capture_output=True, text=True, timeout=20, check=False)
+        return (json.loads(result.stdout) if not press else True) if result.returncode == 0 else None
+    except (subprocess.TimeoutExpired, ValueError):
         return None
 
 
-def windows(pid):
-    """The program's windows as read_windows.py reports them ([] when not readable now)."""
-    result = _read_windows(pid)
-    try:
-        return json.loads(result.stdout) if result and result.returncode == 0 else []
-    except ValueError:
-        return []
-
-
 def status_line(pid):
-    """The text of the first label after the main window's Exit button; None when the main
-    window cannot be read."""
-    for window in windows(pid):
+    for window in read_windows(pid) or []:
         names = [name for role, name in window["controls"]]
         if "Exit" in names and "Show Logs" in names:
             after = window["controls"][names.index("Exit") + 1:]
@@ -69,13 +55,7 @@ def status_line(pid):
 def message_boxes(pid):
     """The texts of the labels of every message box (an "alert" to the accessibility bus)."""
     return [[name for role, name in window["controls"] if role == "label" and name]
-            for window in windows(pid) if window["role"] == "alert"]
-
-
-def press(pid, button):
-    """Clicks a message box's push button of that name, as a user would; True when there was one."""
-    result = _read_windows(pid, button)
-    return result is not None and result.returncode == 0
+            for window in read_windows(pid) or [] if window["role"] == "alert"]
 
 
 def wait_for_status(pid, predicate, timeout, what):

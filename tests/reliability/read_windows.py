@@ -1,12 +1,7 @@
-"""Prints, as JSON, the windows a running program shows through the accessibility bus: for the
-process given by its id, each top-level window with its role and the [role, name] of every
-control inside it in depth-first order (a label's name is its text). Prints [] when the program
-is not (yet) on the bus. With a button name, first clicks the first push button of that name in
-a message box ("alert") and exits 3 when there is none.
-
-Run with the system's Python 3 (python3-pyatspi), inside the same D-Bus session as the program:
-    /usr/bin/python3 read_windows.py <pid> [<button>]
-"""
+"""/usr/bin/python3 read_windows.py <pid> [<button>] (python3-pyatspi, in the program's D-Bus
+session): prints as JSON each top-level window of the process with its role and the [role, name]
+of every control in it, depth first (a label's name is its text), [] before it is on the bus.
+With a button name, clicks that push button of a message box ("alert") instead; exits 3 if none."""
 
 import json
 import sys

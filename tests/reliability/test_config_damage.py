@@ -1,16 +1,11 @@
-"""Damaged configuration files through the whole program (the damage kinds are covered through
-the main window in tst_config_damage): one message box names the file and the keys it lacks;
-after OK the program runs on (without its port for prog.cfg, showing "possible corrupt COMMS
-data" for settings.cfg), ends in order on SIGTERM, even while the message is still shown, and
-leaves both files byte for byte as they were."""
+"""Damaged configuration files through the whole program (tst_config_damage has every kind):
+one message box names the file and the keys it lacks; after OK the program runs on (no port for
+prog.cfg, "possible corrupt COMMS data" for settings.cfg), ends in order on SIGTERM, even while
+the message is shown, and leaves both files byte for byte as they were."""
 
-from desktop import (DESKTOP_ENV, message_boxes, press, run_on_desktop, wait_for_message_box,
-                     wait_for_status)
-
-run_on_desktop()
-
-from e2e_support import (FIXED, EndToEndCase, main, prog_cfg_bytes,  # noqa: E402
-                         sample, wait_until)
+from desktop import (DESKTOP_ENV, message_boxes, read_windows, run_on_desktop,
+                     wait_for_message_box, wait_for_status)
+from e2e_support import FIXED, EndToEndCase, main, prog_cfg_bytes, sample, wait_until
 
 PROG, SETTINGS = prog_cfg_bytes(), sample("settings.cfg")
 
@@ -26,7 +21,7 @@ class ConfigDamageTest(EndToEndCase):
         return app, board, tarnby, message
 
     def answer(self, tarnby):
-        self.assertTrue(press(tarnby.pid, "OK"), "no OK button to press")
+        self.assertTrue(read_windows(tarnby.pid, "OK"), "no OK button to press")
         wait_until(lambda: not message_boxes(tarnby.pid), 10, "the message box to close")
 
     def end(self, app, tarnby, prog, settings):
@@ -66,4 +61,5 @@ class ConfigDamageTest(EndToEndCase):
 
 
 if __name__ == "__main__":
+    run_on_desktop()
     main()

@@ -1,21 +1,14 @@
-"""Day-log write faults against the real program, logging every 10 s from the simulated board,
-in one run: no logs folder at start (the program creates it and the records land there); then,
-right after a record, a folder standing where the day log should be, and on the next interval a
-full disk (the day log's path made a link to /dev/full) in its place.
-
-During each fault the program keeps running and its status line (read through the accessibility
-bus) names the day log and the reason; once the faults are gone the two records held meanwhile
-and the next one land in the same file, in order, after the earlier lines, which are untouched."""
+"""Day-log write faults while logging every 10 s: no logs folder at start (it is created), then,
+right after a record, a folder where the day log should be, and on the next interval a link to
+/dev/full in its place. The program runs on, its status line (read through the accessibility
+bus) names the day log and the reason, and afterwards the two records held and the next one
+land in order after the earlier lines, which are untouched."""
 
 import errno
 import os
 
 from desktop import DESKTOP_ENV, run_on_desktop, wait_for_status
-
-run_on_desktop()
-
-from e2e_support import (EXPECTED, FIXED, EndToEndCase, fields, main, today,  # noqa: E402
-                         wait_until)
+from e2e_support import EXPECTED, FIXED, EndToEndCase, fields, main, today, wait_until
 
 TICK = 10
 
@@ -56,4 +49,5 @@ class LogWriteFaultsTest(EndToEndCase):
 
 
 if __name__ == "__main__":
+    run_on_desktop()
     main()

@@ -1,21 +1,14 @@
-"""The port vanishing while logging: the simulated board is killed (SIGKILL, as an adapter pulled
-out), stays away until the next record and comes back on the same link with other values.
-
-While it is away the program stays near idle, its status line says "     possible COMMS problem"
-and no message box appears; records keep coming at every interval, repeating the last averages,
-and the watt-hour total stands still. When the board is back the port is reopened by itself and
-the next records hold the new values."""
+"""The port vanishing while logging: the board is killed (as an adapter pulled out) until the
+next record, then comes back on the same link with other values. Meanwhile the program stays
+near idle, says "     possible COMMS problem" without a message box, and records every interval
+the last averages with the watt-hour total standing still; then it reopens the port by itself."""
 
 import signal
 import sys
 import time
 
 from desktop import DESKTOP_ENV, message_boxes, run_on_desktop, wait_for_status
-
-run_on_desktop()
-
-from e2e_support import (EXPECTED, FIXED, EndToEndCase, fields, main, today,  # noqa: E402
-                         wait_until)
+from e2e_support import EXPECTED, FIXED, EndToEndCase, fields, main, today, wait_until
 
 TICK = 10
 # A logger waiting for its port does nothing but try to open it every few seconds.
@@ -68,4 +61,5 @@ class PortVanishingTest(EndToEndCase):
 
 
 if __name__ == "__main__":
+    run_on_desktop()
     main()
