@@ -1,5 +1,5 @@
-"""The sample configuration placed beside the program by the build: exact bytes, never over
-the user's own files, and a logs folder."""
+"""The sample configuration placed beside the program by the build: exact bytes and a logs
+folder, never over the user's own files."""
 
 import os
 import subprocess
@@ -17,46 +17,25 @@ SETTINGS_CFG = (b"Calibration Settings\r\n\r\n\r\n<VoltDivider>30</VoltDivider>\
                 b"<RPMDivider>12</RPMDivider>\r\n<WSDivider>2</WSDivider>\r\n")
 
 
-def place(destination):
-    subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"),
-                    "-DSAMPLES=" + os.path.join(SOURCE_DIR, "samples"),
-                    "-DDESTINATION=" + destination,
-                    "-P", os.path.join(SOURCE_DIR, "cmake", "PlaceSamples.cmake")], check=True)
-
-
-def read(path):
-    with open(path, "rb") as f:
+def read(*path):
+    with open(os.path.join(*path), "rb") as f:
         return f.read()
 
 
 class SamplesTest(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.TemporaryDirectory(prefix="tarnby-samples-")
-        self.addCleanup(self.dir.cleanup)
-        self.bin = os.path.join(self.dir.name, "bin")
-
-    def test_fresh_folder_gets_exact_samples_and_logs(self):
-        place(self.bin)
-        self.assertEqual(read(os.path.join(self.bin, "prog.cfg")), PROG_CFG)
-        self.assertEqual(read(os.path.join(self.bin, "settings.cfg")), SETTINGS_CFG)
-        self.assertTrue(os.path.isdir(os.path.join(self.bin, "logs")))
-
-    def test_existing_files_are_never_replaced(self):
-        os.makedirs(os.path.join(self.bin, "logs"))
-        mine = b"Program Config File\r\n\r\n<Port>3</Port>\r\n"
-        with open(os.path.join(self.bin, "prog.cfg"), "wb") as f:
-            f.write(mine)
-        with open(os.path.join(self.bin, "logs", "P_2026_12_06.txt"), "wb") as f:
-            f.write(b"kept")
-        place(self.bin)
-        self.assertEqual(read(os.path.join(self.bin, "prog.cfg")), mine)
-        self.assertEqual(read(os.path.join(self.bin, "settings.cfg")), SETTINGS_CFG)
-        self.assertEqual(read(os.path.join(self.bin, "logs", "P_2026_12_06.txt")), b"kept")
-
-    def test_build_placed_them_beside_the_program(self):
-        for name in ("prog.cfg", "settings.cfg"):
-            self.assertTrue(os.path.isfile(os.path.join(BIN_DIR, name)), name)
+    def test_placed_beside_the_program_and_never_over_the_users_files(self):
+        self.assertEqual((read(BIN_DIR, "prog.cfg"), read(BIN_DIR, "settings.cfg")),
+                         (PROG_CFG, SETTINGS_CFG))
         self.assertTrue(os.path.isdir(os.path.join(BIN_DIR, "logs")))
+        with tempfile.TemporaryDirectory(prefix="tarnby-samples-") as folder:
+            with open(os.path.join(folder, "prog.cfg"), "wb") as f:
+                f.write(b"<Port>3</Port>\r\n")
+            subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "-DDESTINATION=" + folder,
+                            "-DSAMPLES=" + os.path.join(SOURCE_DIR, "samples"),
+                            "-P", os.path.join(SOURCE_DIR, "cmake", "PlaceSamples.cmake")],
+                           check=True)
+            self.assertEqual(read(folder, "prog.cfg"), b"<Port>3</Port>\r\n")
+            self.assertEqual(read(folder, "settings.cfg"), SETTINGS_CFG)
 
 
 if __name__ == "__main__":

@@ -1,12 +1,7 @@
-"""Prints, as JSON, the windows a running program shows through the accessibility bus: for the
-process given by its id, each top-level window with its role, name and the (role, name) of
-every control inside it in depth-first order. A label's name is its text.
-
-Run with the system's Python 3 (python3-pyatspi), inside the same D-Bus session as the program:
-    /usr/bin/python3 read_windows.py <pid> [--press <button> [--in <window role>]]
-Prints [] when the program is not (yet) on the bus. With --press, first clicks the first push
-button of that name (in a window of that role only, with --in) and exits 3 when there is none.
-"""
+"""/usr/bin/python3 read_windows.py <pid> [<button>] (python3-pyatspi, in the program's D-Bus
+session): prints as JSON each top-level window of the process with its role and the [role, name]
+of every control in it, depth first (a label's name is its text), [] before it is on the bus.
+With a button name, clicks that push button of a message box ("alert") instead; exits 3 if none."""
 
 import json
 import sys
@@ -14,64 +9,34 @@ import sys
 import pyatspi
 
 
-def controls(accessible, found, depth=0):
-    if depth > 12:
-        return
-    for i in range(accessible.childCount):
+def controls(accessible, depth=0):
+    for i in range(accessible.childCount if depth < 12 else 0):
         child = accessible.getChildAtIndex(i)
-        if child is None:
-            continue
-        found.append([child.getRoleName(), child.name or ""])
-        controls(child, found, depth + 1)
-
-
-def press(app, button, role):
-    for w in range(app.childCount):
-        window = app.getChildAtIndex(w)
-        if window is None or (role and window.getRoleName() != role):
-            continue
-        stack = [window]
-        while stack:
-            item = stack.pop()
-            for i in range(item.childCount):
-                child = item.getChildAtIndex(i)
-                if child is None:
-                    continue
-                if child.getRoleName() == "push button" and child.name == button:
-                    child.queryAction().doAction(0)
-                    return True
-                stack.append(child)
-    return False
+        if child is not None:
+            yield child
+            yield from controls(child, depth + 1)
 
 
 def main():
-    pid = int(sys.argv[1])
-    options = dict(zip(sys.argv[2::2], sys.argv[3::2]))
+    pid, button = int(sys.argv[1]), (sys.argv[2:] or [None])[0]
     windows = []
-    pressed = False
     desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is None:
-            continue
+    for app in filter(None, (desktop.getChildAtIndex(i) for i in range(desktop.childCount))):
         try:
             if app.get_process_id() != pid:
                 continue
         except Exception:  # an application that went away meanwhile
             continue
-        if "--press" in options and not pressed:
-            pressed = press(app, options["--press"], options.get("--in"))
-            if not pressed:
-                sys.exit(3)
-        for w in range(app.childCount):
-            window = app.getChildAtIndex(w)
-            if window is None:
-                continue
-            found = []
-            controls(window, found)
-            windows.append({"role": window.getRoleName(), "name": window.name or "",
-                            "controls": found})
-    if "--press" in options and not pressed:
+        for window in filter(None, (app.getChildAtIndex(w) for w in range(app.childCount))):
+            found = list(controls(window))
+            if button and window.getRoleName() == "alert":
+                for control in found:
+                    if control.getRoleName() == "push button" and control.name == button:
+                        control.queryAction().doAction(0)
+                        return
+            windows.append({"role": window.getRoleName(),
+                            "controls": [[c.getRoleName(), c.name or ""] for c in found]})
+    if button:
         sys.exit(3)
     json.dump(windows, sys.stdout)
 

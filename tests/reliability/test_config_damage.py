@@ -1,98 +1,65 @@
-"""Damaged configuration files, a few cases through the whole program (every cut point is
-covered through the real main window in tst_config_damage): the program shows one message box
-naming the file and the keys it lacks, runs on after OK (without its port for prog.cfg, with
-"possible corrupt COMMS data" for settings.cfg), ends in order on SIGTERM, and leaves both files
-byte for byte as they were."""
+"""Damaged configuration files through the whole program (tst_config_damage has every kind):
+one message box names the file and the keys it lacks; after OK the program runs on (no port for
+prog.cfg, "possible corrupt COMMS data" for settings.cfg), ends in order on SIGTERM, even while
+the message is shown, and leaves both files byte for byte as they were."""
 
-import os
-import time
-import unittest
+from desktop import (DESKTOP_ENV, message_boxes, read_windows, run_on_desktop,
+                     wait_for_message_box, wait_for_status)
+from e2e_support import FIXED, EndToEndCase, main, prog_cfg_bytes, sample, wait_until
 
-from desktop import (DESKTOP_ENV, message_boxes, press, run_on_desktop, status_line,
-                     stop_desktop, wait_for_message_box, wait_for_status)
-
-run_on_desktop()
-
-import reliability_support  # noqa: E402,F401 (finds e2e_support)
-from e2e_support import (FIXED, EndToEndCase, main, prog_cfg_bytes,  # noqa: E402
-                         settings_cfg_bytes, wait_until)
-
-PROG = prog_cfg_bytes(port="1", log_on="1", log_delay="10")
-SETTINGS = settings_cfg_bytes()
-CORRUPT = "possible corrupt COMMS data"
+PROG, SETTINGS = prog_cfg_bytes(), sample("settings.cfg")
 
 
 class ConfigDamageTest(EndToEndCase):
-    @classmethod
-    def tearDownClass(cls):
-        stop_desktop()
-
-    def run_damaged(self, prog, settings, file_name, keys, problem=None):
-        app = self.app_folder(prog_cfg=prog if prog is not None else b"",
-                              settings_cfg=settings if settings is not None else b"")
-        for name, data in (("prog.cfg", prog), ("settings.cfg", settings)):
-            if data is None:
-                os.unlink(app.file(name))
+    def start(self, prog, settings, file_name):
+        app = self.app_folder(prog_cfg=prog, settings_cfg=settings)
         board = self.board(app, args=["--rate", "5", "--fixed", FIXED])
         tarnby = self.tarnby(app, extra_env=DESKTOP_ENV)
-
-        texts = wait_for_message_box(tarnby.pid, 20, "the message about %s" % file_name)
+        texts = wait_for_message_box(tarnby.pid, 20, "the message about " + file_name)
         message = next((t for t in texts if t.startswith("There is a problem with")), "")
         self.assertTrue(message.startswith("There is a problem with %s:" % file_name), texts)
-        for key in keys:
-            self.assertIn("<%s>" % key, message)
-        if problem:
-            self.assertIn(problem, message)
-        self.assertTrue(tarnby.alive())
-        self.assertTrue(press(tarnby.pid, "OK", "alert"), "no OK button to press")
+        return app, board, tarnby, message
+
+    def answer(self, tarnby):
+        self.assertTrue(read_windows(tarnby.pid, "OK"), "no OK button to press")
         wait_until(lambda: not message_boxes(tarnby.pid), 10, "the message box to close")
 
-        if file_name == "prog.cfg":
-            # No port without complete settings, and no recovery loop of messages.
-            time.sleep(2)
-            self.assertEqual(message_boxes(tarnby.pid), [])
-            self.assertEqual(status_line(tarnby.pid), "     possible COMMS problem")
-            self.assertNotIn("reader connected", board.output())
-        else:
-            board.wait_for("reader connected", 10)
-            wait_for_status(tarnby.pid, lambda t: t == CORRUPT, 10, repr(CORRUPT))
-            self.assertEqual(message_boxes(tarnby.pid), [])
-
-        self.assertTrue(tarnby.alive())
+    def end(self, app, tarnby, prog, settings):
         self.assertEqual(tarnby.stop(), 0)
         self.assertEqual(len(app.whours_lines()), 1, "no orderly end")
-        for name, data in (("prog.cfg", prog), ("settings.cfg", settings)):
-            self.assertEqual(app.read(name), data, "%s changed" % name)
-        return app
+        self.assertEqual((app.read("prog.cfg"), app.read("settings.cfg")), (prog, settings))
 
     def test_prog_cfg_cut_inside_a_key(self):
         cut = PROG[:PROG.index(b"<LogOn>") + 9]
-        self.run_damaged(cut, SETTINGS, "prog.cfg",
-                         ["LogOn", "DisplayRPM", "DisplayWS", "WSUnits", "BR"])
+        app, board, tarnby, message = self.start(cut, SETTINGS, "prog.cfg")
+        for key in ("LogOn", "DisplayRPM", "DisplayWS", "WSUnits", "BR"):
+            self.assertIn("<%s>" % key, message)
+        self.answer(tarnby)
+        # No port without complete settings, and no recovery window after the message.
+        wait_for_status(tarnby.pid, lambda t: t == "     possible COMMS problem", 10, "no port")
+        self.assertNotIn("reader connected", board.output())
+        self.assertEqual(message_boxes(tarnby.pid), [])
+        self.end(app, tarnby, cut, SETTINGS)
 
-    def test_prog_cfg_closing_tag_first(self):
-        damaged = PROG.replace(b"<LogDelay>10</LogDelay>", b"</LogDelay>10<LogDelay>")
-        self.run_damaged(damaged, SETTINGS, "prog.cfg", ["LogDelay"], "comes before")
+    def test_settings_cfg_closing_tag_first(self):
+        damaged = SETTINGS.replace(b"<AmpDivider>20</AmpDivider>", b"</AmpDivider>20<AmpDivider>")
+        app, board, tarnby, message = self.start(PROG, damaged, "settings.cfg")
+        self.assertIn("<AmpDivider>", message)
+        self.assertIn("comes before", message)
+        self.answer(tarnby)
+        board.wait_for("reader connected", 10)
+        wait_for_status(tarnby.pid, lambda t: t == "possible corrupt COMMS data", 10, "no scaling")
+        self.assertEqual(message_boxes(tarnby.pid), [])
+        self.end(app, tarnby, PROG, damaged)
 
-    def test_prog_cfg_missing(self):
-        self.run_damaged(None, SETTINGS, "prog.cfg", [], "missing")
-
-    def test_settings_cfg_cut_inside_a_value(self):
-        cut = SETTINGS[:SETTINGS.index(b"<AmpDivider>") + 13]
-        self.run_damaged(PROG, cut, "settings.cfg", ["AmpDivider", "RPMDivider", "WSDivider"])
-
-    def test_settings_cfg_empty(self):
-        self.run_damaged(PROG, b"", "settings.cfg", [], "empty")
-
-    def test_sigterm_while_start_up_message_is_shown(self):
-        # The signal must end the program, with its watt-hour line, even before the event
-        # loop has started.
-        app = self.app_folder(prog_cfg=PROG[:40], settings_cfg=SETTINGS)
-        tarnby = self.tarnby(app, extra_env=DESKTOP_ENV)
-        wait_for_message_box(tarnby.pid, 20, "the message about prog.cfg")
+    def test_sigterm_while_the_start_up_message_is_shown(self):
+        # The signal ends the program, with its watt-hour line, before the event loop runs.
+        app, _, tarnby, _ = self.start(PROG[:40], SETTINGS, "prog.cfg")
         self.assertEqual(tarnby.stop(timeout=5), 0)
         self.assertEqual(len(app.whours_lines()), 1)
+        self.assertEqual(app.read("prog.cfg"), PROG[:40])
 
 
 if __name__ == "__main__":
+    run_on_desktop()
     main()
