@@ -4,7 +4,6 @@
 #include "app/LoggingSession.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace tarnby;
@@ -81,7 +80,6 @@ private slots:
     void portThatAppearsEndsTheRecoveryByItself_data();
     void portThatAppearsEndsTheRecoveryByItself();
     void startStopStartAveragesOnlyTheLatestFrames();
-    void failedRecordHoldsTheStatusLine();
     void lostLinkIsReopenedWithoutMessagesOrEnergy();
     void setupAndCalibrateReapplyTheSettings();
 };
@@ -229,24 +227,6 @@ void SessionTest::startStopStartAveragesOnlyTheLatestFrames() {
         f.t.readFile(u"logs/P_2026_12_06.txt"_s),
         QByteArray(
             "<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
-}
-
-void SessionTest::failedRecordHoldsTheStatusLine() {
-    Fixture f;
-    f.t.writeProgCfg(u"1"_s, u"10"_s, u"1"_s);
-    f.t.writeSettingsCfg();
-    f.t.clock.time = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
-    QVERIFY(QFile::link(u"/dev/full"_s, f.t.path(u"logs/P_2026_12_06.txt"_s)));
-    LoggingSession& s = f.start();
-    s.loggingTick();
-    QVERIFY2(s.statusText().contains(u"P_2026_12_06.txt"_s), qPrintable(s.statusText()));
-    const QString fault = s.statusText();
-    f.port().deliver("[<V>100</V><I>600</I>]\r\n[<V>100</V><I>600</I>]\r\n");
-    QCOMPARE(s.statusText(), fault); // frame texts do not hide the fault
-    QFile::remove(f.t.path(u"logs/P_2026_12_06.txt"_s));
-    s.loggingTick();
-    QCOMPARE(s.statusText(), u"[<V>100</V><I>600</I>]"_s);
-    QVERIFY(f.t.readFile(u"logs/P_2026_12_06.txt"_s).startsWith("<T>09:30</T>"));
 }
 
 void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
