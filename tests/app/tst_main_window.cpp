@@ -18,20 +18,7 @@ using namespace tarnby;
 using namespace tarnby::test;
 using namespace Qt::StringLiterals;
 
-namespace {
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
-
-template <typename T> T* control(QWidget& window, const char* name) {
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
-QPushButton* button(QWidget& window, const char* name) {
-    return control<QPushButton>(window, name);
-}
-} // namespace
 
 class MainWindow : public QObject {
     Q_OBJECT
@@ -68,7 +55,7 @@ void MainWindow::listRowsAndFonts() {
     t.writeSettingsCfg();
     KestrinLogger w(t.environment());
     w.session().startUp();
-    auto* list = control<ReadingsList>(w, "ListView1");
+    auto* list = child<ReadingsList>(w, "ListView1");
     QCOMPARE(list->labels(), labels);
     QCOMPARE(list->values(), QStringList(labels.size(), u"0.0"_s));
     QCOMPARE(list->font().pointSize(), points);
@@ -80,33 +67,33 @@ void MainWindow::framesButtonsAndExitReachTheControls() {
     t.writeSettingsCfg(u"10"_s, u"500"_s, u"10"_s, u"1"_s, u"2"_s);
     KestrinLogger w(t.environment());
     w.session().startUp();
-    auto* delay = control<QLineEdit>(w, "delay");
+    auto* delay = child<QLineEdit>(w, "delay");
     QCOMPARE(delay->text(), u"10"_s); // clamped by the automatic start
     QVERIFY(!delay->isEnabled());
     for (const char* name : {"StartLogging", "Setup", "CalibrateButton"})
-        QVERIFY2(!button(w, name)->isEnabled(), name);
-    QVERIFY(button(w, "StopLogging")->isEnabled());
+        QVERIFY2(!child<QPushButton>(w, name)->isEnabled(), name);
+    QVERIFY(child<QPushButton>(w, "StopLogging")->isEnabled());
 
     t.ports.links.front()->deliver("[<V>125.7</V><I>532</I><R>2</R><M>0</M><S>11</S>]\r\n");
     QCOMPARE(w.windowTitle(), u"Tarnby  12.57V 3.2A"_s);
-    QCOMPARE(control<ReadingsList>(w, "ListView1")->values(),
+    QCOMPARE(child<ReadingsList>(w, "ListView1")->values(),
              (QStringList{u"12.57"_s, u"3.2"_s, u"40.2"_s, u"0.0"_s, u"120"_s, u"6"_s}));
-    QCOMPARE(control<Lamp>(w, "BlinkData")->colour(), QColor(Qt::red));
+    QCOMPARE(child<Lamp>(w, "BlinkData")->colour(), QColor(Qt::red));
     t.ports.links.front()->deliver("[<V>120</V><I>500</I>]\r\n");
-    QCOMPARE(control<QLabel>(w, "Label2")->text(),
+    QCOMPARE(child<QLabel>(w, "Label2")->text(),
              u"[<V>125.7</V><I>532</I><R>2</R><M>0</M><S>11</S>]"_s);
 
-    button(w, "StopLogging")->click();
+    child<QPushButton>(w, "StopLogging")->click();
     QVERIFY(delay->isEnabled());
-    QVERIFY(button(w, "StartLogging")->isEnabled());
+    QVERIFY(child<QPushButton>(w, "StartLogging")->isEnabled());
     delay->clear();
     QTest::keyClicks(delay, u"ten"_s);
-    button(w, "StartLogging")->click();
+    child<QPushButton>(w, "StartLogging")->click();
     QCOMPARE(t.prompts.messages, QStringList{BadDelay});
     QVERIFY(!w.session().loggingOn());
 
     w.show();
-    button(w, "Exit")->click();
+    child<QPushButton>(w, "Exit")->click();
     QVERIFY(!w.isVisible());
     w.endOfRun(); // the end of the event loop after Exit must not add a second line
     QCOMPARE(t.readFile(u"logs/Whours.txt"_s), QByteArray("12:00  .0 Wh\r\n"));
@@ -128,9 +115,9 @@ void MainWindow::portThatAppearsClosesTheWaitingSetupWindow() {
     bool closedByItself = false;
     QString portLine;
     t.prompts.modalSteps.push_back([&](QDialog& window) {
-        portLine = control<QLabel>(window, "PortProblem")->text();
+        portLine = child<QLabel>(window, "PortProblem")->text();
         if (personTyped)
-            QTest::keyClicks(control<QLineEdit>(window, "WSUnits"), u"x"_s);
+            QTest::keyClicks(child<QLineEdit>(window, "WSUnits"), u"x"_s);
         t.ports.links.front()->failOpen = false;
         w.session().retryPort();
         closedByItself = !window.isVisible();
@@ -152,10 +139,10 @@ void MainWindow::calibrateRunsTheCalibrationWindowAndReopensThePort() {
     FakeSerialLink* mainPort = t.ports.links.front();
     t.prompts.modalSteps.push_back([&t](QDialog& window) {
         QVERIFY(t.ports.links.back()->isOpen()); // the window's own port
-        control<QLineEdit>(window, "BatteryVolts")->setText(u"20"_s);
-        button(window, "Command1")->click();
+        child<QLineEdit>(window, "BatteryVolts")->setText(u"20"_s);
+        child<QPushButton>(window, "Command1")->click();
     });
-    button(w, "CalibrateButton")->click();
+    child<QPushButton>(w, "CalibrateButton")->click();
     QCOMPARE(t.prompts.modalWindows, QStringList{u"Calibrate"_s});
     QVERIFY(mainPort->isOpen());
     QCOMPARE(mainPort->openCount, 2);
