@@ -18,17 +18,6 @@ struct DayRecord {
     double volts = 0, amps = 0, watts = 0, rpm = 0, speed = 0;
 };
 
-// One record line as the logger writes it, CR LF included.
-inline QByteArray recordLine(const DayRecord& r, double wattHourTotal = 0) {
-    return QStringLiteral(
-               "<T>%1</T><V>%2</V><I>%3</I><W>%4</W><R>%5</R><S>%6</S><M>0</M>   %7Wh\r\n")
-        .arg(timeOfDayText(r.minute), formatPicture(r.volts, "##.00"),
-             formatPicture(r.amps, "###.00"), formatPicture(r.watts, "####.00"),
-             formatPicture(r.rpm, "####"), formatPicture(r.speed, "###.0"),
-             formatPicture(wattHourTotal, "######.0"))
-        .toLatin1();
-}
-
 // `count` records spread evenly from 00:01 to 23:58, several a minute when there are more
 // records than minutes: wind gusting over the day, a load in the evening. Same seed, same day.
 inline std::vector<DayRecord> generatedDay(int count, std::uint32_t seed = 7) {
@@ -48,14 +37,16 @@ inline std::vector<DayRecord> generatedDay(int count, std::uint32_t seed = 7) {
     return day;
 }
 
-// The day log text of the records: one line each, with a running watt-hour total.
-inline QByteArray dayLogBytes(const std::vector<DayRecord>& day, double secondsPerRecord = 10) {
+// The records as the logger writes them: one line each, CR LF included.
+inline QByteArray dayLogBytes(const std::vector<DayRecord>& day) {
     QByteArray bytes;
-    double total = 0;
-    for (const DayRecord& r : day) {
-        total += r.watts * secondsPerRecord / 3600;
-        bytes += recordLine(r, std::max(0.0, total));
-    }
+    for (const DayRecord& r : day)
+        bytes += QStringLiteral(
+                     "<T>%1</T><V>%2</V><I>%3</I><W>%4</W><R>%5</R><S>%6</S><M>0</M>   .0Wh\r\n")
+                     .arg(timeOfDayText(r.minute), formatPicture(r.volts, "##.00"),
+                          formatPicture(r.amps, "###.00"), formatPicture(r.watts, "####.00"),
+                          formatPicture(r.rpm, "####"), formatPicture(r.speed, "###.0"))
+                     .toLatin1();
     return bytes;
 }
 

@@ -16,14 +16,9 @@ const QDate Day(2026, 12, 6);
 QString logOf(QDate date) {
     return QStringLiteral("logs/") + dayLogFileName(date);
 }
-// Records of one minute each from 00:01 with the given volts and watts.
-QByteArray records(std::initializer_list<std::pair<double, double>> voltsAndWatts) {
-    QByteArray bytes;
-    int minute = 0;
-    for (const auto& [volts, watts] : voltsAndWatts)
-        bytes += recordLine({++minute, volts, 1, watts, 0, 0});
-    return bytes;
-}
+// Records of one minute each from 00:01: 4 Wh at 60 s each.
+const QByteArray ThreeRecords =
+    dayLogBytes({{1, 24.5, 1, 120}, {2, 25.1, 1, 120}, {3, 24.9, 1, 120}});
 } // namespace
 
 class MonthViewTest : public QObject {
@@ -34,8 +29,7 @@ private slots:
     void dayAsTheDayPlotShowsIt_data() {
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<QString>("figures"); // Wh, min V, max V as the readout shows them
-        QTest::newRow("three records")
-            << records({{24.5, 120}, {25.1, 120}, {24.9, 120}}) << "4 Wh, 24.50 V to 25.10 V";
+        QTest::newRow("three records") << ThreeRecords << "4 Wh, 24.50 V to 25.10 V";
         QTest::newRow("damaged lines")
             << QByteArray("<T>10:00</T><V>abc</V><W>60</W>\r\nno time<V>5</V><W>900</W>\r\n"
                           "<T>10:01</T><W>120</W><V>26</V>\r\n<T>10:02</T></W>600<W><V>25</V>\r\n"
@@ -64,11 +58,10 @@ private slots:
         QTest::addColumn<QByteArray>("csv"); // empty: a folder where the CSV file goes
         QTest::addColumn<QString>("message");
         const QByteArray header = "DATE,WATTHOURS,MINVOLTS,MAXVOLTS\r\n";
-        const QByteArray twoRecords = records({{24, 60}, {25, 60}}); // 1 Wh
+        const QByteArray twoRecords = dayLogBytes({{1, 24, 1, 60}, {2, 25, 1, 60}}); // 1 Wh
         QTest::newRow("days with and without figures")
             << Day << QList<QDate>{{2026, 12, 1}, {2026, 12, 3}, {2026, 12, 4}}
-            << QList<QByteArray>{records({{24.5, 120}, {25.1, 120}, {24.9, 120}}), "\r\n",
-                                 dayLogBytes(generatedDay(10000))}
+            << QList<QByteArray>{ThreeRecords, "\r\n", dayLogBytes(generatedDay(10000))}
             << header + "2026-12-01,4.00,24.50,25.10\r\n2026-12-03,,,\r\n2026-12-04,,,\r\n"
             << "Done";
         QTest::newRow("leap February, 1st and last")
