@@ -7,19 +7,10 @@
 #include <cstdlib>
 
 namespace tarnby::fuzz {
-
-// Bytes for a failure message, control bytes and bytes outside ASCII escaped.
-inline QByteArray printable(QByteArrayView bytes) {
-    QByteArray out = "\"";
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        out += u >= 0x20 && u < 0x7f && c != '"' && c != '\\'
-                   ? QByteArray(1, c)
-                   : "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
-    }
-    return out + '"';
+// Bytes for a failure message: all but letters, digits and " <>[]/-._~" percent-encoded.
+inline QByteArray printable(QByteArrayView b) {
+    return b.toByteArray().toPercentEncoding(" <>[]/");
 }
-
 } // namespace tarnby::fuzz
 
 #define FUZZ_CHECK(condition, detail)                                                              \

@@ -1,11 +1,7 @@
-// The tagged value rule and both configuration files on arbitrary text.
-//
-// Input: a key length byte, the key, then the text. Checked: the rule, on bytes and on text,
-// agrees with a plain search (the value is the text between the first opening tag and the
-// first closing tag, a view into the searched text). The text read as prog.cfg and as
-// settings.cfg, every key taken as the program takes it, names the file in any problem; when
-// every value is safe to store, the written bytes read back to the same values, and writing
-// those again gives the same bytes.
+// The tagged value rule and both configuration files on arbitrary text. Input: a key length,
+// the key, the text. The rule, on bytes and on text, finds what a plain search finds between the
+// first opening and first closing tag. Read as prog.cfg and settings.cfg, problems name the file;
+// safe values written read back the same, and write again as the same bytes.
 
 #include "config/CalibrationSettings.h"
 #include "config/ConfigFile.h"
@@ -21,9 +17,7 @@ using namespace tarnby::fuzz;
 using namespace Qt::StringLiterals;
 
 namespace {
-
 using Status = TaggedValue::Status;
-
 // Keys longer than this are never found (tags are built in a fixed buffer); real keys are short.
 constexpr qsizetype LongestKey = 60;
 
@@ -46,14 +40,13 @@ void checkRule(const Text& text, Key key, const Text& open, const Text& close) {
 
 template <typename Settings> Settings readSettings(ConfigReading& reading) {
     Settings settings;
-    for (const auto& key : Settings::keys) {
+    for (const auto& key : Settings::keys)
         if (key.name == "BR"_L1)
             settings.*key.field = reading.takeWholeNumber(key.name);
         else if (key.name == "SV"_L1 || key.name == "MA"_L1)
             settings.*key.field = reading.takeNumber(key.name);
         else
             settings.*key.field = reading.take(key.name);
-    }
     return settings;
 }
 
@@ -76,7 +69,6 @@ void checkFile(const QString& text, const QString& fileName,
                    printable(bytes) + " gives back " + printable((readBack.*key.field).toLatin1()));
     FUZZ_CHECK(bytesOf(readBack) == bytes, printable(bytes));
 }
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -29,7 +29,7 @@ int shootMonth(Graph& window, const test::TestEnvironment& env, const QString& f
         if (d == 17 || d == 18) // the logger was off
             continue;
         const double wind = 1.0 + 0.55 * std::sin(d * 0.9) + 0.25 * std::sin(d * 2.3);
-        std::vector<test::DayRecord> day = test::generatedDay(2870, 1, 1438, 100 + d);
+        std::vector<test::DayRecord> day = test::generatedDay(2870, 100 + d);
         for (test::DayRecord& r : day) {
             r.rpm *= wind;
             r.amps += (wind - 1) * std::max(0.0, r.rpm - 40) / 22;
@@ -37,7 +37,7 @@ int shootMonth(Graph& window, const test::TestEnvironment& env, const QString& f
             r.watts = r.volts * r.amps;
         }
         env.writeFile(QStringLiteral("logs/P_2026_11_%1.txt").arg(d, 2, 10, QChar(u'0')),
-                      test::dayLogBytes(day, 30));
+                      test::dayLogBytes(day));
     }
     window.findChild<QPushButton*>(QStringLiteral("Month"))->click();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
@@ -70,9 +70,9 @@ int main(int argc, char* argv[]) {
     env.writeProgCfg(QStringLiteral("1"), QStringLiteral("30"));
     const QString dayLog = QStringLiteral("P_2026_12_06.txt");
     env.writeFile(QStringLiteral("logs/") + dayLog,
-                  test::dayLogBytes(test::generatedDay(2870, 1, 1438, 11), 30));
+                  test::dayLogBytes(test::generatedDay(2870, 11)));
     env.writeFile(QStringLiteral("logs/P_2026_12_05.txt"),
-                  test::dayLogBytes(test::generatedDay(2870, 1, 1438, 5), 30));
+                  test::dayLogBytes(test::generatedDay(2870, 5)));
     env.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/05 23:59 1618.2\r\n");
 
     HistoryState state;
