@@ -55,24 +55,17 @@ class TestReadingsText : public QObject {
     }
 
 private slots:
-    void screenReadersReadTheRows() {
-        ReadingsList list;
-        list.showRows({{u"0.0"_s, u"Volts"_s}, {u"0.0"_s, u"Amps"_s}});
-        list.showRows(steady);
-        QCOMPARE(QAccessible::queryAccessibleInterface(&list)->role(), QAccessible::List);
-        QCOMPARE(readRows(list), (QStringList{u"12.57 Volts"_s, u"3.2 Amps"_s}));
-        list.clear();
-        QCOMPARE(readRows(list), QStringList());
-    }
-
-    void onlyChangedRowsAreRepainted_data() { changedRows(); }
-    void onlyChangedRowsAreRepainted() {
+    void screenReadersReadRowsAndOnlyChangedAreRepainted_data() { changedRows(); }
+    void screenReadersReadRowsAndOnlyChangedAreRepainted() {
         QFETCH(QVector<ReadingRow>, rows);
         QFETCH(QList<int>, changed);
         ReadingsList list;
         list.resize(300, 200);
         list.setColumnWidths(1, 100, 180);
+        list.showRows({{u"0.0"_s, u"Volts"_s}, {u"0.0"_s, u"Amps"_s}});
         list.showRows(steady);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&list)->role(), QAccessible::List);
+        QCOMPARE(readRows(list), (QStringList{u"12.57 Volts"_s, u"3.2 Amps"_s}));
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QCoreApplication::processEvents();
@@ -109,7 +102,6 @@ private slots:
 
     void statusLineShowsFrameTextsAsWritten() {
         StatusLabel status(u"     possible COMMS problem"_s);
-        QCOMPARE(status.text(), u"     possible COMMS problem"_s);
         const QString frame = u"[<I>10</I><V>240</V>]"_s; // "<I>" would read as italics
         status.setText(frame);
         QCOMPARE(status.text(), frame);
