@@ -1,10 +1,9 @@
-"""Damaged configuration files through the whole program (tst_config_damage has every kind):
-one message box names the file and the keys it lacks; after OK the program runs on (no port for
-prog.cfg, "possible corrupt COMMS data" for settings.cfg), ends in order on SIGTERM, even while
-the message is shown, and leaves both files byte for byte as they were."""
+"""Damaged configuration files through the whole program: a message box names the file and
+keys; after OK the program runs on (no port for prog.cfg, "possible corrupt COMMS data" for
+settings.cfg), ends in order on SIGTERM, even during the message, and leaves both files as
+they were."""
 
-from desktop import (DESKTOP_ENV, message_boxes, read_windows, run_on_desktop,
-                     wait_for_message_box, wait_for_status)
+from desktop import DESKTOP_ENV, message_boxes, read_windows, run_on_desktop, wait_for_status
 from e2e_support import FIXED, EndToEndCase, main, prog_cfg_bytes, sample, wait_until
 
 PROG, SETTINGS = prog_cfg_bytes(), sample("settings.cfg")
@@ -15,7 +14,7 @@ class ConfigDamageTest(EndToEndCase):
         app = self.app_folder(prog_cfg=prog, settings_cfg=settings)
         board = self.board(app, args=["--rate", "5", "--fixed", FIXED])
         tarnby = self.tarnby(app, extra_env=DESKTOP_ENV)
-        texts = wait_for_message_box(tarnby.pid, 20, "the message about " + file_name)
+        texts = wait_until(lambda: message_boxes(tarnby.pid), 20, "the message box", 0.3)[0]
         message = next((t for t in texts if t.startswith("There is a problem with")), "")
         self.assertTrue(message.startswith("There is a problem with %s:" % file_name), texts)
         return app, board, tarnby, message
