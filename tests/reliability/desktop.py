@@ -1,6 +1,5 @@
-"""The real program on a virtual X display with the accessibility bus: read_windows.py reads its
-windows as a screen reader would and answers a message box. run_on_desktop() runs the test
-script again under xvfb-run and dbus-run-session and starts the accessibility bus."""
+"""The program on a virtual X display, its windows read and answered through the accessibility
+bus; run_on_desktop() runs the test script again under xvfb-run and dbus-run-session."""
 
 import atexit
 import json
