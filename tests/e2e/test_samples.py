@@ -1,10 +1,10 @@
-"""The sample configuration placed beside the program by the build: exact bytes and a logs
-folder, never over the user's own files."""
+"""The sample configuration placed beside the program by the build, never over the user's."""
 
 import os
 import subprocess
 import tempfile
 import unittest
+from pathlib import Path
 
 from e2e_support import BIN_DIR, SOURCE_DIR, main
 
@@ -17,25 +17,20 @@ SETTINGS_CFG = (b"Calibration Settings\r\n\r\n\r\n<VoltDivider>30</VoltDivider>\
                 b"<RPMDivider>12</RPMDivider>\r\n<WSDivider>2</WSDivider>\r\n")
 
 
-def read(*path):
-    with open(os.path.join(*path), "rb") as f:
-        return f.read()
+def files(folder):
+    return [Path(folder, name).read_bytes() for name in ("prog.cfg", "settings.cfg")]
 
 
 class SamplesTest(unittest.TestCase):
     def test_placed_beside_the_program_and_never_over_the_users_files(self):
-        self.assertEqual((read(BIN_DIR, "prog.cfg"), read(BIN_DIR, "settings.cfg")),
-                         (PROG_CFG, SETTINGS_CFG))
-        self.assertTrue(os.path.isdir(os.path.join(BIN_DIR, "logs")))
-        with tempfile.TemporaryDirectory(prefix="tarnby-samples-") as folder:
-            with open(os.path.join(folder, "prog.cfg"), "wb") as f:
-                f.write(b"<Port>3</Port>\r\n")
+        self.assertEqual(files(BIN_DIR), [PROG_CFG, SETTINGS_CFG])
+        self.assertTrue(Path(BIN_DIR, "logs").is_dir())
+        with tempfile.TemporaryDirectory() as folder:
+            Path(folder, "prog.cfg").write_bytes(b"<Port>3</Port>\r\n")
             subprocess.run([os.environ.get("CMAKE_COMMAND", "cmake"), "-DDESTINATION=" + folder,
-                            "-DSAMPLES=" + os.path.join(SOURCE_DIR, "samples"),
-                            "-P", os.path.join(SOURCE_DIR, "cmake", "PlaceSamples.cmake")],
-                           check=True)
-            self.assertEqual(read(folder, "prog.cfg"), b"<Port>3</Port>\r\n")
-            self.assertEqual(read(folder, "settings.cfg"), SETTINGS_CFG)
+                            "-DSAMPLES=%s/samples" % SOURCE_DIR,
+                            "-P", SOURCE_DIR + "/cmake/PlaceSamples.cmake"], check=True)
+            self.assertEqual(files(folder), [b"<Port>3</Port>\r\n", SETTINGS_CFG])
 
 
 if __name__ == "__main__":

@@ -1,6 +1,5 @@
-"""An unattended restart before the board's port exists: start-up cannot open it, the
-recovery's message waits with nobody there to answer it, the board's port appears a few
-seconds later, and records are written without anything being answered."""
+"""An unattended start before the board's port exists: the recovery's message waits unanswered,
+the port appears later, and records are written without anything being answered."""
 
 import os
 import time
@@ -14,8 +13,7 @@ class UnattendedRestartTest(EndToEndCase):
         port = next(n for n in range(2, 100) if not os.path.exists("/dev/ttyS%d" % (n - 1)))
         app = self.app_folder(prog_cfg=prog_cfg_bytes(port=str(port), log_on="1", log_delay="10"))
         tarnby = self.tarnby(app)
-        # The board comes later than the program, as a USB adapter that enumerates late. Had it
-        # come first, the run would still pass: this only sets the scene.
+        # The board comes late, as a USB adapter that enumerates late (this only sets the scene).
         time.sleep(3)
         self.board(app, port=port, args=["--rate", "5", "--fixed", FIXED])
         records = wait_until(app.all_records, 10 + 15, "a day-log record", interval=0.25)

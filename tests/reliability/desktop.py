@@ -1,7 +1,5 @@
-"""The real program on a virtual X display with the accessibility bus: a test reads its windows
-as a screen reader would (the main window's status line, the label under the Exit button, and
-any message box) through read_windows.py, and answers a message box. run_on_desktop() runs the
-test script again under xvfb-run and dbus-run-session and starts the accessibility bus."""
+"""The program on a virtual X display, its windows read and answered through the accessibility
+bus; run_on_desktop() runs the test script again under xvfb-run and dbus-run-session."""
 
 import atexit
 import json
@@ -12,15 +10,13 @@ import sys
 from e2e_support import wait_until
 
 READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "read_windows.py")
-SYSTEM_PYTHON = "/usr/bin/python3"
-BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+SYSTEM_PYTHON, BUS_LAUNCHER = "/usr/bin/python3", "/usr/libexec/at-spi-bus-launcher"
 DESKTOP_ENV = {"QT_QPA_PLATFORM": "xcb", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
 
 
 def run_on_desktop():
-    missing = [p for p in ("/usr/bin/xvfb-run", "/usr/bin/dbus-run-session", BUS_LAUNCHER,
-                           SYSTEM_PYTHON) if not os.path.exists(p)]
-    if missing:
+    needed = ("/usr/bin/xvfb-run", "/usr/bin/dbus-run-session", BUS_LAUNCHER, SYSTEM_PYTHON)
+    if missing := [p for p in needed if not os.path.exists(p)]:
         raise SystemExit("missing %s: run scripts/install-deps" % ", ".join(missing))
     if os.environ.get("TARNBY_ON_TEST_DESKTOP") != "1":
         sys.stdout.flush()
@@ -33,39 +29,27 @@ def run_on_desktop():
 
 
 def read_windows(pid, *press):
-    """read_windows.py's answer: its windows, or True when the button was pressed; None when
-    the program cannot be read now."""
+    """The program's windows, or True once the button is pressed; None when it cannot be read."""
     try:
         result = subprocess.run([SYSTEM_PYTHON, READER, str(pid)] + list(press),
                                 capture_output=True, text=True, timeout=20, check=False)
-        return (json.loads(result.stdout) if not press else True) if result.returncode == 0 else None
+        return (press or json.loads(result.stdout)) if result.returncode == 0 else None
     except (subprocess.TimeoutExpired, ValueError):
         return None
 
 
-def status_line(pid):
-    for window in read_windows(pid) or []:
-        names = [name for role, name in window["controls"]]
-        if "Exit" in names and "Show Logs" in names:
-            after = window["controls"][names.index("Exit") + 1:]
-            return next((name for role, name in after if role == "label"), None)
-    return None
-
-
-def message_boxes(pid):
-    """The texts of the labels of every message box (an "alert" to the accessibility bus)."""
+def message_boxes(pid):  # the label texts of each message box ("alert" on the bus)
     return [[name for role, name in window["controls"] if role == "label" and name]
             for window in read_windows(pid) or [] if window["role"] == "alert"]
 
 
 def wait_for_status(pid, predicate, timeout, what):
-    """Waits until predicate(the status line's text) holds; returns the text."""
+    """Waits until predicate holds for the label after the main window's Exit button."""
     def shown():
-        text = status_line(pid)
-        return text if text is not None and predicate(text) else None
+        for window in read_windows(pid) or []:
+            names = [name for role, name in window["controls"]]
+            if "Exit" in names and "Show Logs" in names:
+                after = window["controls"][names.index("Exit") + 1:]
+                text = next((name for role, name in after if role == "label"), None)
+                return text if text is not None and predicate(text) else None
     return wait_until(shown, timeout, "the status line to show " + what, interval=0.3)
-
-
-def wait_for_message_box(pid, timeout, what):
-    """Waits until a message box is shown; returns the texts of its labels."""
-    return wait_until(lambda: message_boxes(pid), timeout, what, interval=0.3)[0]

@@ -1,10 +1,9 @@
-"""Damaged configuration files through the whole program (tst_config_damage has every kind):
-one message box names the file and the keys it lacks; after OK the program runs on (no port for
-prog.cfg, "possible corrupt COMMS data" for settings.cfg), ends in order on SIGTERM, even while
-the message is shown, and leaves both files byte for byte as they were."""
+"""Damaged configuration files through the whole program: a message box names the file and
+keys; after OK the program runs on (no port for prog.cfg, "possible corrupt COMMS data" for
+settings.cfg), ends in order on SIGTERM, even during the message, and leaves both files as
+they were."""
 
-from desktop import (DESKTOP_ENV, message_boxes, read_windows, run_on_desktop,
-                     wait_for_message_box, wait_for_status)
+from desktop import DESKTOP_ENV, message_boxes, read_windows, run_on_desktop, wait_for_status
 from e2e_support import FIXED, EndToEndCase, main, prog_cfg_bytes, sample, wait_until
 
 PROG, SETTINGS = prog_cfg_bytes(), sample("settings.cfg")
@@ -15,42 +14,33 @@ class ConfigDamageTest(EndToEndCase):
         app = self.app_folder(prog_cfg=prog, settings_cfg=settings)
         board = self.board(app, args=["--rate", "5", "--fixed", FIXED])
         tarnby = self.tarnby(app, extra_env=DESKTOP_ENV)
-        texts = wait_for_message_box(tarnby.pid, 20, "the message about " + file_name)
+        texts = wait_until(lambda: message_boxes(tarnby.pid), 20, "the message box", 0.3)[0]
         message = next((t for t in texts if t.startswith("There is a problem with")), "")
         self.assertTrue(message.startswith("There is a problem with %s:" % file_name), texts)
         return app, board, tarnby, message
 
-    def answer(self, tarnby):
+    def check_runs_on(self, prog, settings, file_name, keys, status):
+        app, board, tarnby, message = self.start(prog, settings, file_name)
+        self.assertTrue(all("<%s>" % key in message for key in keys), message)
         self.assertTrue(read_windows(tarnby.pid, "OK"), "no OK button to press")
         wait_until(lambda: not message_boxes(tarnby.pid), 10, "the message box to close")
-
-    def end(self, app, tarnby, prog, settings):
+        wait_for_status(tarnby.pid, lambda t: t == status, 10, repr(status))
+        self.assertEqual(message_boxes(tarnby.pid), [], "a recovery window after the message")
+        if file_name == "prog.cfg":  # no port without complete settings
+            self.assertNotIn("reader connected", board.output())
         self.assertEqual(tarnby.stop(), 0)
         self.assertEqual(len(app.whours_lines()), 1, "no orderly end")
         self.assertEqual((app.read("prog.cfg"), app.read("settings.cfg")), (prog, settings))
 
     def test_prog_cfg_cut_inside_a_key(self):
-        cut = PROG[:PROG.index(b"<LogOn>") + 9]
-        app, board, tarnby, message = self.start(cut, SETTINGS, "prog.cfg")
-        for key in ("LogOn", "DisplayRPM", "DisplayWS", "WSUnits", "BR"):
-            self.assertIn("<%s>" % key, message)
-        self.answer(tarnby)
-        # No port without complete settings, and no recovery window after the message.
-        wait_for_status(tarnby.pid, lambda t: t == "     possible COMMS problem", 10, "no port")
-        self.assertNotIn("reader connected", board.output())
-        self.assertEqual(message_boxes(tarnby.pid), [])
-        self.end(app, tarnby, cut, SETTINGS)
+        self.check_runs_on(PROG[:PROG.index(b"<LogOn>") + 9], SETTINGS, "prog.cfg",
+                           ("LogOn", "DisplayRPM", "DisplayWS", "WSUnits", "BR"),
+                           "     possible COMMS problem")
 
     def test_settings_cfg_closing_tag_first(self):
         damaged = SETTINGS.replace(b"<AmpDivider>20</AmpDivider>", b"</AmpDivider>20<AmpDivider>")
-        app, board, tarnby, message = self.start(PROG, damaged, "settings.cfg")
-        self.assertIn("<AmpDivider>", message)
-        self.assertIn("comes before", message)
-        self.answer(tarnby)
-        board.wait_for("reader connected", 10)
-        wait_for_status(tarnby.pid, lambda t: t == "possible corrupt COMMS data", 10, "no scaling")
-        self.assertEqual(message_boxes(tarnby.pid), [])
-        self.end(app, tarnby, PROG, damaged)
+        self.check_runs_on(PROG, damaged, "settings.cfg", ["AmpDivider"],
+                           "possible corrupt COMMS data")
 
     def test_sigterm_while_the_start_up_message_is_shown(self):
         # The signal ends the program, with its watt-hour line, before the event loop runs.

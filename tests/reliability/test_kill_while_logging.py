@@ -1,9 +1,6 @@
-"""kill -9 while logging every 10 s, just after a record of the run is in the day log (it may
-still be being synced): each line of the day log stays a whole record, none seen before the kill
-is lost or changed, and the next run takes the port over (a killed program leaves its lock file
-behind), appends to the same file and ends in order.
-
-TARNBY_KILL_SEED=<number> repeats a run's kill moment."""
+"""kill -9 just after a record (maybe still being synced): only whole records stay, none lost,
+and the next run takes the port over despite the lock file left behind, appends and ends in
+order. TARNBY_KILL_SEED=<number> repeats a run's kill moment."""
 
 import os
 import random
@@ -30,8 +27,7 @@ class KillWhileLoggingTest(EndToEndCase):
         tarnby = self.tarnby(app)
         seen = self.wait_for_a_record(app, day, "a record of the first run")
         time.sleep(random.Random(seed).uniform(0.0, 0.2))  # the kill moment, not a wait
-        os.kill(tarnby.pid, signal.SIGKILL)
-        tarnby.process.wait(10)
+        tarnby.stop(signal.SIGKILL, 10)
         data = app.read(app.day_log(day))
         self.assertEqual(data[:len(seen)], seen, "records lost or changed by the kill")
         records = parse_records(data)  # fails on a torn or malformed line

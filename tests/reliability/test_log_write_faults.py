@@ -1,8 +1,6 @@
-"""Day-log write faults while logging every 10 s: no logs folder at start (it is created), then,
-right after a record, a folder where the day log should be, and on the next interval a link to
-/dev/full in its place. The program runs on, its status line (read through the accessibility
-bus) names the day log and the reason, and afterwards the two records held and the next one
-land in order after the earlier lines, which are untouched."""
+"""Day-log write faults: no logs folder at start, then a folder and then a link to /dev/full in
+the day log's place. The program runs on, its status line names the day log and the reason, and
+the held records and the next one land in order after the untouched earlier lines."""
 
 import errno
 import os
