@@ -35,12 +35,15 @@ DecimalDigits DecimalDigits::fromDouble(double value) {
     // Below the normal range doubles lie further apart than that: there the shortest text counts.
     char buf[40];
     auto result =
-        magnitude < std::numeric_limits<double>::min()
-            ? std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific)
-            : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
-    if (std::count_if(buf, std::find(buf, result.ptr, 'e'),
-                      [](char c) { return c >= '0' && c <= '9'; }) > 15)
-        result = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
+    if (magnitude < std::numeric_limits<double>::min()) {
+        char shortest[40];
+        const auto exact = std::to_chars(shortest, shortest + sizeof shortest, magnitude,
+                                         std::chars_format::scientific);
+        if (std::count_if(shortest, std::find(shortest, exact.ptr, 'e'),
+                          [](char c) { return c >= '0' && c <= '9'; }) <= 15)
+            result = {std::copy(shortest, exact.ptr, buf), exact.ec};
+    }
     takeScientific(buf, result.ptr, d);
     if (d.count == 0)
         d.negative = false;
