@@ -3,6 +3,7 @@
 #include "acquisition/BoardPort.h"
 #include "common/LoggingInterval.h"
 #include "common/NumberText.h"
+#include "config/CalibrationSettings.h"
 #include "config/ConfigFile.h"
 
 #include <QDir>

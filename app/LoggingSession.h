@@ -26,7 +26,6 @@
 #include "acquisition/WattHourStore.h"
 #include "app/StatusLine.h"
 #include "common/AppPaths.h"
-#include "config/CalibrationSettings.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
 
