@@ -47,8 +47,8 @@ FrameReceiver::Notification FrameReceiver::receive(QByteArrayView bytes) {
         const qsizetype open = find(data, consumed, close, '[');
         if (open >= 0) {
             QByteArray frame(data + open, close - open + 1);
-            notification.frames.push_back(CutFrame{frame, frameText_});
-            frameText_ = std::move(frame);
+            notification.frames.push_back(CutFrame{frame, lastFrame_});
+            lastFrame_ = std::move(frame);
         }
         // Without a "[" the text up to this "]" is the tail of a frame whose head was lost
         // (or noise): it is dropped and nothing is evaluated again.

@@ -51,12 +51,11 @@ public:
     // Starts afresh (on each reopen of the port).
     void clearBuffer() { receiveBuffer_.clear(); }
     const QByteArray& receiveBuffer() const { return receiveBuffer_; }
-    const QByteArray& frameText() const { return frameText_; }
 
 private:
     BackToBack backToBack_;
     QByteArray receiveBuffer_;
-    QByteArray frameText_;
+    QByteArray lastFrame_; // the frame cut last, the next frame's previousFrameText
 };
 
 } // namespace tarnby

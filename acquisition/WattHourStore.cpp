@@ -33,11 +33,10 @@ WattHourStore::TickOutcome WattHourStore::tick(const QDateTime& now, double live
 
 FileOutcome WattHourStore::appendExitLine(const QDateTime& now, double wattHourTotal) {
     if (exitWritten_)
-        return exitOutcome_;
+        return FileOutcome{true, {}, false};
     exitWritten_ = true;
     held_ += wattHourLine(now.time(), wattHourTotal);
-    exitOutcome_ = writeHeld();
-    return exitOutcome_;
+    return writeHeld();
 }
 
 FileOutcome WattHourStore::writeHeld() {

@@ -39,20 +39,18 @@ public:
                      bool linkUp = true);
 
     // The line appended at an orderly end of the program, after any line still held. Only the
-    // first call of a run writes; later calls return its outcome.
+    // first call of a run writes, and only its outcome reports a failure: later calls write
+    // nothing and return ok, so an end reached twice (Exit, then the end of the event loop)
+    // neither repeats the line nor reports its failure twice.
     FileOutcome appendExitLine(const QDateTime& now, double wattHourTotal);
-
-    // Lines due but not yet on disk (each ends in CR LF).
-    const QByteArray& heldLines() const { return held_; }
 
 private:
     FileOutcome writeHeld();
 
     AppPaths paths_;
     QDate lastDate_;
-    QByteArray held_;
+    QByteArray held_; // lines due but not yet on disk, each ending in CR LF
     bool exitWritten_ = false;
-    FileOutcome exitOutcome_;
 };
 
 } // namespace tarnby

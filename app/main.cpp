@@ -1,7 +1,8 @@
-#include "app/widgets/KestrinLogger.h"
+#include "app/widgets/MainWindow.h"
 #include "common/AppPaths.h"
 #include "platform/OrderlyEnd.h"
-#include "platform/SerialPortLink.h"
+#include "platform/serial/SerialPortLink.h"
+#include "platform/serial/SystemSerialPorts.h"
 #include "platform/widgets/Environment.h"
 
 #include <QApplication>
@@ -14,14 +15,16 @@ int main(int argc, char* argv[]) {
     const tarnby::AppPaths paths = tarnby::AppPaths::ofRunningProgram();
     tarnby::SystemClock clock;
     tarnby::QtUserPrompts prompts;
-    tarnby::Environment environment{paths, clock, prompts, [paths]() {
+    tarnby::Environment environment{paths, clock, prompts,
+                                    [paths]() {
                                         return std::unique_ptr<tarnby::SerialLink>(
                                             std::make_unique<tarnby::SerialPortLink>(
                                                 [paths](int n) { return paths.portLink(n); }));
-                                    }};
+                                    },
+                                    tarnby::systemSerialPorts};
 
-    tarnby::KestrinLogger logger(environment);
-    tarnby::LoggingSession& session = logger.session();
+    tarnby::MainWindow mainWindow(environment);
+    tarnby::LoggingSession& session = mainWindow.session();
     tarnby::OrderlyEnd orderlyEnd; // SIGTERM, SIGINT, SIGHUP
     QObject::connect(&orderlyEnd, &tarnby::OrderlyEnd::endRequested, &session,
                      &tarnby::LoggingSession::requestEnd);
@@ -29,11 +32,11 @@ int main(int argc, char* argv[]) {
     if (session.endRequested()) {
         // Asked to end while start-up still had a message or the setup window open: the
         // event loop would start afresh, so end here.
-        logger.endOfRun();
+        mainWindow.endOfRun();
         return 0;
     }
-    logger.show();
+    mainWindow.show();
     const int status = app.exec();
-    logger.endOfRun();
+    mainWindow.endOfRun();
     return status;
 }

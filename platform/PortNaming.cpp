@@ -1,7 +1,6 @@
 #include "platform/PortNaming.h"
 
 #include <QFileInfo>
-#include <QSerialPortInfo>
 
 namespace tarnby {
 
@@ -15,17 +14,6 @@ QString deviceForPort(const QString& portLink, int portNumber) {
         return portLink;
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
 #endif
-}
-
-QStringList systemSerialPorts() {
-    QStringList ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        QString text = info.systemLocation();
-        if (!info.description().isEmpty())
-            text += QStringLiteral(" (%1)").arg(info.description());
-        ports << text;
-    }
-    return ports;
 }
 
 } // namespace tarnby

@@ -6,14 +6,10 @@
 // - Windows: COM<N>.
 
 #include <QString>
-#include <QStringList>
 
 namespace tarnby {
 
 // `portLink` is where the application folder links port N (<folder>/ports/COM<N>).
 QString deviceForPort(const QString& portLink, int portNumber);
-
-// The serial ports the system reports, as device paths (pseudo-terminals are not listed).
-QStringList systemSerialPorts();
 
 } // namespace tarnby

@@ -10,19 +10,19 @@ namespace tarnby {
 
 using namespace Qt::StringLiterals;
 
-CalibrationSettings calibrationDesignValues() {
+CalibrationSettings calibrationStartingValues() {
     return CalibrationSettings{u"0"_s, u"0"_s, u"0"_s, u"1"_s, u"1"_s};
 }
 
 CalibrationLoading loadCalibrationBoxes(ConfigReading reading) {
     CalibrationLoading loading;
-    loading.boxes = calibrationDesignValues();
+    loading.boxes = calibrationStartingValues();
     if (reading.fileUsable()) {
         for (const auto& key : CalibrationSettings::keys) {
             const qsizetype before = reading.problems().size();
             const QString text = reading.take(key.name);
             if (reading.problems().size() != before)
-                continue; // the design value stays
+                continue; // the starting value stays
             loading.boxes.*key.field = text;
             const auto number = readNumber(text);
             if (!number) {

@@ -2,9 +2,10 @@
 // The calibration window's loading and saving, apart from its widgets.
 //
 // The window edits the five factors of settings.cfg as texts; a CalibrationSettings holds them
-// as the boxes show them: VoltDivider is the text of BatteryVolts, VoltOffset the offset
-// (ZeroOffset), AmpDivider the text of BatteryCurrent, RPMDivider the text of PulseDivider and
-// WSDivider the text of Pulse2Divider. Save writes them exactly as typed.
+// as the window shows them: VoltDivider is the box of step 1 (voltage), VoltOffset the offset
+// that Zero takes, AmpDivider the box of step 2 (current), RPMDivider the box of step 3 (pulses
+// per revolution) and WSDivider the box of step 4 (wind speed). Save writes them exactly as
+// typed.
 
 #include "config/CalibrationSettings.h"
 #include "config/ConfigFile.h"
@@ -13,8 +14,8 @@
 
 namespace tarnby {
 
-// The boxes' design texts, used for a key that settings.cfg does not supply.
-CalibrationSettings calibrationDesignValues();
+// The boxes' starting texts, used for a key that settings.cfg does not supply.
+CalibrationSettings calibrationStartingValues();
 
 struct CalibrationLoading {
     CalibrationSettings boxes;
@@ -24,9 +25,10 @@ struct CalibrationLoading {
     QString problemMessage;
 };
 
-// Loading step 2 and the filling of step 5: each factor's stored text (the design value where
-// the key cannot be taken). An AmpDivider that is a number is written back in plain form (a
-// stored 12.50 shows as 12.5); one that is not a number is shown as stored.
+// What the window's boxes are filled with when it opens: each factor's stored text (the
+// starting value where the key cannot be taken). An AmpDivider that is a number is written
+// back in plain form (a stored 12.50 shows as 12.5); one that is not a number is shown as
+// stored.
 CalibrationLoading loadCalibrationBoxes(ConfigReading reading);
 
 // The caption of the wind-speed question: "How many pulses per " + units + "?".

@@ -56,17 +56,17 @@ std::optional<CalibrationCaptions> CalibrationReceiver::receive(QByteArrayView b
         calSpeed_ = *speed;
 
     CalibrationCaptions captions;
-    captions.txtBattV = displayText(rawVolts, 2);
-    captions.txtShuntV = displayText(rawShunt, 2);
-    captions.txtPulsess = plainNumberText(pulses);
-    captions.txtWindmillRPM = displayText(calRpm, 1) + u" RPM"_s;
-    captions.txtPulsess2 = plainNumberText(speedPulses);
-    captions.txtWindSpeed = displayText(calSpeed_, 1) + u' ' + wsUnits;
+    captions.rawVolts = displayText(rawVolts, 2);
+    captions.rawCurrent = displayText(rawShunt, 2);
+    captions.rawPulses = plainNumberText(pulses);
+    captions.rpm = displayText(calRpm, 1) + u" RPM"_s;
+    captions.rawWindPulses = plainNumberText(speedPulses);
+    captions.windSpeed = displayText(calSpeed_, 1) + u' ' + wsUnits;
     if (const auto volts = divided(rawVolts, typed.VoltDivider, positive))
-        captions.txtBattVadjusted = displayText(*volts, 2) + u" Volts"_s;
+        captions.volts = displayText(*volts, 2) + u" Volts"_s;
     if (const auto offset = readNumber(typed.VoltOffset)) {
         if (const auto amps = divided(rawShunt - *offset, typed.AmpDivider, nonZero))
-            captions.txtBattAadjusted = displayText(*amps, 2) + u" Amps"_s;
+            captions.amps = displayText(*amps, 2) + u" Amps"_s;
     }
     return captions;
 }

@@ -25,16 +25,16 @@
 namespace tarnby {
 
 struct CalibrationCaptions {
-    QString txtBattV;       // raw V, 2 decimals
-    QString txtShuntV;      // raw I, 2 decimals
-    QString txtPulsess;     // raw R
-    QString txtWindmillRPM; // "<rpm> RPM", 1 decimal; "1 RPM" while the pulse divider is unusable
-    QString txtPulsess2;    // raw S
-    QString txtWindSpeed;   // "<speed> <units>", 1 decimal; the last usable speed is kept
+    QString rawVolts;      // raw V, 2 decimals
+    QString rawCurrent;    // raw I, 2 decimals
+    QString rawPulses;     // raw R
+    QString rpm;           // "<rpm> RPM", 1 decimal; "1 RPM" while the pulse divider is unusable
+    QString rawWindPulses; // raw S
+    QString windSpeed;     // "<speed> <units>", 1 decimal; the last usable speed is kept
     // Absent when the caption stays as it was: the volts factor is not a number above 0; the
     // amps factor is not a number other than 0, or the offset is not a number.
-    std::optional<QString> txtBattVadjusted; // "<volts> Volts", 2 decimals
-    std::optional<QString> txtBattAadjusted; // "<amps> Amps", 2 decimals
+    std::optional<QString> volts; // "<volts> Volts", 2 decimals
+    std::optional<QString> amps;  // "<amps> Amps", 2 decimals
 
     bool operator==(const CalibrationCaptions&) const = default;
 };

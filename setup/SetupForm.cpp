@@ -74,7 +74,7 @@ std::span<const OptionButton> optionButtons(OptionFrame frame) {
     return {};
 }
 
-int designDefault(OptionFrame frame) {
+int defaultOptionValue(OptionFrame frame) {
     switch (frame) {
     case OptionFrame::SystemVoltage:
         return 24;
@@ -100,7 +100,7 @@ int selectedOptionValue(OptionFrame frame, QStringView stored) {
                 return button.value;
         }
     }
-    return designDefault(frame);
+    return defaultOptionValue(frame);
 }
 
 SetupLoading loadSetupForm(ConfigReading reading) {
@@ -114,9 +114,10 @@ SetupLoading loadSetupForm(ConfigReading reading) {
     form.DisplayRPM = takeCheckValue(reading, "DisplayRPM"_L1);
     form.DisplayWS = takeCheckValue(reading, "DisplayWS"_L1);
     form.WSUnits = takeText(reading, "WSUnits"_L1, MissingWSUnits);
-    form.SetupSV = selectedOptionValue(OptionFrame::SystemVoltage, reading.takeNumber("SV"_L1));
-    form.SetupMA = selectedOptionValue(OptionFrame::MaxSystemAmps, reading.takeNumber("MA"_L1));
-    form.SetupBR = selectedOptionValue(OptionFrame::BaudRate, reading.takeWholeNumber("BR"_L1));
+    form.systemVoltage =
+        selectedOptionValue(OptionFrame::SystemVoltage, reading.takeNumber("SV"_L1));
+    form.maxAmps = selectedOptionValue(OptionFrame::MaxSystemAmps, reading.takeNumber("MA"_L1));
+    form.baudRate = selectedOptionValue(OptionFrame::BaudRate, reading.takeWholeNumber("BR"_L1));
     if (!reading.ok()) {
         loading.problemMessage = reading.problemMessage(
             u"The window shows what could be used, with starting values for the rest. "
@@ -135,9 +136,9 @@ ProgSettings progSettingsFor(const SetupForm& form) {
     settings.DisplayRPM = QString::number(form.DisplayRPM);
     settings.DisplayWS = QString::number(form.DisplayWS);
     settings.WSUnits = form.WSUnits;
-    settings.SV = QString::number(form.SetupSV);
-    settings.MA = QString::number(form.SetupMA);
-    settings.BR = QString::number(form.SetupBR);
+    settings.SV = QString::number(form.systemVoltage);
+    settings.MA = QString::number(form.maxAmps);
+    settings.BR = QString::number(form.baudRate);
     return settings;
 }
 

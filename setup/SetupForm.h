@@ -15,9 +15,9 @@ namespace tarnby {
 
 // The three frames of option buttons; exactly one button of each is selected at any time.
 enum class OptionFrame {
-    SystemVoltage, // Frame2, key SV
-    MaxSystemAmps, // Frame1, key MA
-    BaudRate       // Frame3, key BR
+    SystemVoltage, // key SV
+    MaxSystemAmps, // key MA
+    BaudRate       // key BR
 };
 
 struct OptionButton {
@@ -29,10 +29,10 @@ struct OptionButton {
 // The buttons of a frame, top to bottom.
 std::span<const OptionButton> optionButtons(OptionFrame frame);
 // The value of the button selected when the stored value matches none (24 V, 20 A, 4800).
-int designDefault(OptionFrame frame);
+int defaultOptionValue(OptionFrame frame);
 // The value of the button a stored text selects. The text is compared as a number (SV, MA),
 // or first converted to a whole number with halves to even (BR); a text that is not a number
-// or matches no button selects the design default.
+// or matches no button selects the frame's default value.
 int selectedOptionValue(OptionFrame frame, QStringView stored);
 
 // The window's values. Check boxes hold 0 (off), 1 (on) or 2 (greyed).
@@ -45,9 +45,9 @@ struct SetupForm {
     int DisplayRPM = 0;
     int DisplayWS = 0;
     QString WSUnits;
-    int SetupSV = 24;
-    int SetupMA = 20;
-    int SetupBR = 4800;
+    int systemVoltage = 24; // the selected option values
+    int maxAmps = 20;
+    int baudRate = 4800;
 
     bool operator==(const SetupForm&) const = default;
 };
@@ -70,7 +70,7 @@ struct SetupLoading {
 // with its closing tag first; a check-box value other than 0, 1 or 2; an SV or MA that is not a
 // number; a BR that is not a whole number; a text holding "<" or a line break (a closing tag on
 // the next line), which is shown but cannot be saved. A stored SV, MA or BR that is a number but
-// matches no button is not a problem: the frame's design default is selected, as the window always
+// matches no button is not a problem: the frame's default value is selected, as the window always
 // has.
 SetupLoading loadSetupForm(ConfigReading reading);
 

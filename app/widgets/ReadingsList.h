@@ -1,5 +1,5 @@
 #pragma once
-// The live list of readings (ListView1): rows of a value and its label in three columns, the
+// The live list of readings: rows of a value and its label in three columns, the
 // first of which stays empty, in a sunken box. Only the cells whose text changed are redrawn:
 // on a steady board a frame redraws a few digits and nothing else. Screen readers see one item
 // per row and hear when its text changes.
@@ -20,7 +20,6 @@ public:
     void setColumnWidths(int first, int value, int label);
     // Shows these rows; a different number of rows redraws the whole list.
     void showRows(const QVector<ReadingRow>& rows);
-    void clear() { showRows({}); }
 
     const QVector<ReadingRow>& rows() const { return rows_; }
     QStringList values() const;

@@ -1,6 +1,6 @@
 #pragma once
-// Window designs give positions and sizes in twips: 1/1440 inch, so 15 twips are one pixel at
-// 96 dpi. Controls are placed at their design positions scaled to the screen's logical DPI.
+// The main window's fixed layout gives positions and sizes in twips: 1/1440 inch, so 15 twips
+// are one pixel at 96 dpi. Controls are placed there scaled to the screen's logical DPI.
 
 #include <QRect>
 #include <QWidget>

@@ -3,16 +3,17 @@
 // Run under a display server for the platform's own look, for example:
 //   xvfb-run -a build/docs/setup_screenshots docs
 
-#include "setup/widgets/Calibrate.h"
-#include "setup/widgets/ProgramSetup.h"
-#include "tests/support/TestEnvironment.h"
+#include "config/CalibrationSettings.h"
+#include "config/ProgSettings.h"
+#include "docs/screenshots/ScreenshotEnvironment.h"
+#include "setup/widgets/CalibrationWindow.h"
+#include "setup/widgets/SetupWindow.h"
 
 #include <QApplication>
 #include <QPixmap>
 #include <cstdio>
 
 using namespace tarnby;
-using namespace tarnby::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -32,13 +33,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    TestEnvironment t;
-    t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s, u"1"_s, u"1"_s, u"MPH"_s, u"4800"_s);
-    t.writeSettingsCfg(u"10.2"_s, u"512"_s, u"8.5"_s, u"14"_s, u"2"_s);
+    screenshot::ScreenshotEnvironment s;
+    const ProgSettings prog{u"1"_s, u"0"_s,   u"0"_s,  u"60"_s, u"1"_s,   u"1"_s,
+                            u"1"_s, u"MPH"_s, u"24"_s, u"20"_s, u"4800"_s};
+    const CalibrationSettings factors{u"10.2"_s, u"512"_s, u"8.5"_s, u"14"_s, u"2"_s};
+    if (!writeProgCfg(s.path(u"prog.cfg"_s), prog).ok ||
+        !writeSettingsCfg(s.path(u"settings.cfg"_s), factors).ok) {
+        std::fprintf(stderr, "cannot write the settings in %s\n", qPrintable(s.folder.path()));
+        return 1;
+    }
 
-    ProgramSetup setup(t.environment(), nullptr);
-    Calibrate calibration(t.environment(), nullptr);
-    t.ports.last()->deliver("[<V>254.3</V><I>537</I><R>42</R><M>0</M><S>18</S>]\r\n");
+    SetupWindow setup(s.environment(), nullptr);
+    CalibrationWindow calibration(s.environment(), nullptr);
+    s.links.back()->deliver("[<V>254.3</V><I>537</I><R>42</R><M>0</M><S>18</S>]\r\n");
     const bool ok =
         save(setup, folder + u"/setup.png"_s) && save(calibration, folder + u"/calibration.png"_s);
     return ok ? 0 : 1;

@@ -1,11 +1,15 @@
 #pragma once
-// What every window is given from outside: its application folder, the clock, the prompts and a
-// way to make serial links. The program passes the real ones; tests pass fakes.
+// What every window is given from outside: its application folder, the clock, the prompts, a
+// way to make serial links and the list of the system's serial ports. The program passes the
+// real ones (platform/serial/); tests pass fakes.
 
 #include "common/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
 #include "platform/widgets/UserPrompts.h"
+
+#include <QStringList>
+#include <functional>
 
 namespace tarnby {
 
@@ -14,6 +18,9 @@ struct Environment {
     const Clock& clock;
     UserPrompts& prompts;
     SerialLinkFactory makeSerialLink;
+    // The serial ports the system reports, for the setup window: device paths, each with its
+    // description in brackets when it has one.
+    std::function<QStringList()> listSerialPorts;
 };
 
 } // namespace tarnby

@@ -1,9 +1,9 @@
-// The main window's wiring, driven as a user would: controls found by their design names, a
+// The main window's wiring, driven as a user would: controls found by their object names, a
 // fake serial port, and scripted answers to message boxes and the real child windows. The
 // logic behind it is tested on the session alone.
 
-#include "app/widgets/KestrinLogger.h"
 #include "app/widgets/Lamp.h"
+#include "app/widgets/MainWindow.h"
 #include "app/widgets/ReadingsList.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
 
-class MainWindow : public QObject {
+class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void listRowsAndFonts_data();
@@ -31,7 +31,7 @@ private slots:
     void calibrateRunsTheCalibrationWindowAndReopensThePort();
 };
 
-void MainWindow::listRowsAndFonts_data() {
+void MainWindowTest::listRowsAndFonts_data() {
     QTest::addColumn<QString>("displayRpm");
     QTest::addColumn<QString>("displayWs");
     QTest::addColumn<QStringList>("labels");
@@ -45,7 +45,7 @@ void MainWindow::listRowsAndFonts_data() {
                           << "1" << (base + QStringList{u"RPM"_s, u"knots"_s}) << 18;
 }
 
-void MainWindow::listRowsAndFonts() {
+void MainWindowTest::listRowsAndFonts() {
     QFETCH(QString, displayRpm);
     QFETCH(QString, displayWs);
     QFETCH(QStringList, labels);
@@ -53,7 +53,7 @@ void MainWindow::listRowsAndFonts() {
     TestEnvironment t;
     t.writeProgCfg(u"0"_s, u"60"_s, u"0"_s, displayRpm, displayWs, u"knots"_s);
     t.writeSettingsCfg();
-    KestrinLogger w(t.environment());
+    MainWindow w(t.environment());
     w.session().startUp();
     auto* list = child<ReadingsList>(w, "ListView1");
     QCOMPARE(list->labels(), labels);
@@ -61,11 +61,11 @@ void MainWindow::listRowsAndFonts() {
     QCOMPARE(list->font().pointSize(), points);
 }
 
-void MainWindow::framesButtonsAndExitReachTheControls() {
+void MainWindowTest::framesButtonsAndExitReachTheControls() {
     TestEnvironment t;
     t.writeProgCfg(u"1"_s, u"5"_s, u"1"_s, u"1"_s, u"1"_s, u"MPH"_s);
     t.writeSettingsCfg(u"10"_s, u"500"_s, u"10"_s, u"1"_s, u"2"_s);
-    KestrinLogger w(t.environment());
+    MainWindow w(t.environment());
     w.session().startUp();
     auto* delay = child<QLineEdit>(w, "delay");
     QCOMPARE(delay->text(), u"10"_s); // clamped by the automatic start
@@ -99,19 +99,19 @@ void MainWindow::framesButtonsAndExitReachTheControls() {
     QCOMPARE(t.readFile(u"logs/Whours.txt"_s), QByteArray("12:00  .0 Wh\r\n"));
 }
 
-void MainWindow::portThatAppearsClosesTheWaitingSetupWindow_data() {
+void MainWindowTest::portThatAppearsClosesTheWaitingSetupWindow_data() {
     QTest::addColumn<bool>("personTyped");
     QTest::newRow("nobody there") << false;
     QTest::newRow("a person typed: the window stays") << true;
 }
 
-void MainWindow::portThatAppearsClosesTheWaitingSetupWindow() {
+void MainWindowTest::portThatAppearsClosesTheWaitingSetupWindow() {
     QFETCH(bool, personTyped);
     TestEnvironment t;
     t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
     t.writeSettingsCfg();
     t.ports.failOpen = true;
-    KestrinLogger w(t.environment());
+    MainWindow w(t.environment());
     bool closedByItself = false;
     QString portLine;
     t.prompts.modalSteps.push_back([&](QDialog& window) {
@@ -130,11 +130,11 @@ void MainWindow::portThatAppearsClosesTheWaitingSetupWindow() {
     QVERIFY(w.session().loggingOn());
 }
 
-void MainWindow::calibrateRunsTheCalibrationWindowAndReopensThePort() {
+void MainWindowTest::calibrateRunsTheCalibrationWindowAndReopensThePort() {
     TestEnvironment t;
     t.writeProgCfg(u"1"_s);
     t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
-    KestrinLogger w(t.environment());
+    MainWindow w(t.environment());
     w.session().startUp();
     FakeSerialLink* mainPort = t.ports.links.front();
     t.prompts.modalSteps.push_back([&t](QDialog& window) {
@@ -150,5 +150,5 @@ void MainWindow::calibrateRunsTheCalibrationWindowAndReopensThePort() {
     QCOMPARE(w.session().readings().LiveVolts, 12.0);
 }
 
-QTEST_MAIN(MainWindow)
+QTEST_MAIN(MainWindowTest)
 #include "tst_main_window.moc"

@@ -2,7 +2,7 @@
 // file and each key it lacks, no recovery window, no port (prog.cfg) or no scaling
 // (settings.cfg), and neither file rewritten or created.
 
-#include "app/widgets/KestrinLogger.h"
+#include "app/widgets/MainWindow.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -69,7 +69,7 @@ void ConfigDamage::startUp() {
         t.writeFile(u"prog.cfg"_s, prog);
     t.writeFile(u"settings.cfg"_s, settings);
     {
-        KestrinLogger w(t.environment());
+        MainWindow w(t.environment());
         LoggingSession& s = w.session();
         s.startUp();
         const bool progWhole = fileName != u"prog.cfg"_s;

@@ -1,7 +1,7 @@
 // The calibration window driven as a user would, frames through a fake port: captions as frames
 // arrive in any pieces, Zero, Save and its refusal, a damaged settings.cfg, leaving unsaved.
 
-#include "setup/widgets/Calibrate.h"
+#include "setup/widgets/CalibrationWindow.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QLineEdit>
@@ -35,19 +35,19 @@ struct Bench {
     explicit Bench(const QByteArray& settings = UsualSettings) {
         t.writeProgCfg("3", "60", "0", "1", "1", "MPH", "57600");
         t.writeFile(u"settings.cfg"_s, settings);
-        window = std::make_unique<Calibrate>(t.environment(), nullptr);
+        window = std::make_unique<CalibrationWindow>(t.environment(), nullptr);
         window->show();
     }
     FakeSerialLink& port() const { return *t.ports.last(); }
     QByteArray settings() const { return t.readFile(u"settings.cfg"_s); }
 
     TestEnvironment t;
-    std::unique_ptr<Calibrate> window;
+    std::unique_ptr<CalibrationWindow> window;
 };
 
 } // namespace
 
-class CalibrateWindow : public QObject {
+class CalibrationWindowTest : public QObject {
     Q_OBJECT
 private slots:
     // A bad factor in settings.cfg is named, its caption left empty, and the window works on: its
@@ -57,7 +57,7 @@ private slots:
         const QByteArray damaged =
             QByteArray(UsualSettings).replace("<AmpDivider>10<", "<AmpDivider>1O.5<");
         Bench b(damaged);
-        Calibrate& window = *b.window;
+        CalibrationWindow& window = *b.window;
         QCOMPARE(b.t.prompts.messages.size(), 1);
         const QString message = b.t.prompts.messages.takeFirst();
         QVERIFY2(message.startsWith(u"There is a problem with settings.cfg:"_s) &&
@@ -114,7 +114,7 @@ private slots:
     void leave() {
         QFETCH(QString, how);
         Bench b;
-        Calibrate& window = *b.window;
+        CalibrationWindow& window = *b.window;
         b.port().deliver("[<V>120</V><I>511</I>]");
         click(window, "Command2");
         type(window, "BatteryVolts", u"11"_s);
@@ -135,5 +135,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CalibrateWindow)
+QTEST_MAIN(CalibrationWindowTest)
 #include "tst_calibrate.moc"

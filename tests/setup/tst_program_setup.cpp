@@ -1,7 +1,7 @@
 // The program setup window driven as a user would: its load step (a damaged key too), the
 // keyboard, the port lines, Save and its refusals, Abort, leaving without saving.
 
-#include "setup/widgets/ProgramSetup.h"
+#include "setup/widgets/SetupWindow.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -25,16 +25,16 @@ const QByteArray UsualProg =
 struct Opened {
     explicit Opened(const QByteArray& prog = UsualProg)
         : owned((t.writeFile(u"prog.cfg"_s, prog),
-                 std::make_unique<ProgramSetup>(t.environment(), nullptr))) {}
+                 std::make_unique<SetupWindow>(t.environment(), nullptr))) {}
     QLineEdit* box(const char* name) const { return child<QLineEdit>(window, name); }
     TestEnvironment t;
-    std::unique_ptr<ProgramSetup> owned;
-    ProgramSetup& window = *owned;
+    std::unique_ptr<SetupWindow> owned;
+    SetupWindow& window = *owned;
 };
 
 } // namespace
 
-class ProgramSetupWindow : public QObject {
+class SetupWindowTest : public QObject {
     Q_OBJECT
 private slots:
     // One sitting: prog.cfg loaded (values as stored: a greyed box, 8-bit units; options compared
@@ -137,7 +137,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QByteArray, saved);
         Opened s;
-        ProgramSetup& window = s.window;
+        SetupWindow& window = s.window;
         window.show();
         QLineEdit* edited = s.box(qPrintable(name));
         edited->clear();
@@ -168,5 +168,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProgramSetupWindow)
+QTEST_MAIN(SetupWindowTest)
 #include "tst_program_setup.moc"

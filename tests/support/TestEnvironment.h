@@ -1,7 +1,7 @@
 #pragma once
 // A fake environment for driving the real windows: an application folder in a temporary
-// directory, a settable clock, scripted prompts and fake serial ports; and finding and
-// clicking a window's controls by name.
+// directory, a settable clock, scripted prompts, fake serial ports and a fixed list of the
+// system's ports; and finding and clicking a window's controls by name.
 
 #include "config/CalibrationSettings.h"
 #include "config/ProgSettings.h"
@@ -40,7 +40,10 @@ public:
 class TestEnvironment {
 public:
     TestEnvironment();
-    Environment environment() { return {AppPaths(dir.path()), clock, prompts, ports.factory()}; }
+    Environment environment() {
+        return {AppPaths(dir.path()), clock, prompts, ports.factory(),
+                [] { return QStringList{QStringLiteral("/dev/ttyS0")}; }};
+    }
 
     QString folder() const { return dir.path(); }
     QString path(const QString& relative) const { return dir.path() + u'/' + relative; }

@@ -1,10 +1,10 @@
-#include "app/LoggingSession.h"
+#include "session/LoggingSession.h"
 
-#include "acquisition/BoardPort.h"
 #include "common/LoggingInterval.h"
 #include "common/NumberText.h"
 #include "config/CalibrationSettings.h"
 #include "config/ConfigFile.h"
+#include "session/BoardPort.h"
 
 #include <QDir>
 
@@ -29,20 +29,21 @@ bool equalsOne(const QString& text) {
 LoggingSession::LoggingSession(AppPaths paths, const Clock& clock, SerialLinkFactory makeLink,
                                SessionHost& host, QObject* parent)
     : QObject(parent), paths_(std::move(paths)), clock_(clock), makeLink_(std::move(makeLink)),
-      host_(host), MSComm1(makeLink_()), dayLog_(paths_), wattHours_(paths_, clock.now().date()) {
-    connect(MSComm1.get(), &SerialLink::dataArrived, this, &LoggingSession::receive);
-    connect(MSComm1.get(), &SerialLink::linkLost, this, &LoggingSession::onLinkLost);
+      host_(host), boardLink_(makeLink_()), dayLog_(paths_),
+      wattHours_(paths_, clock.now().date()) {
+    connect(boardLink_.get(), &SerialLink::dataArrived, this, &LoggingSession::receive);
+    connect(boardLink_.get(), &SerialLink::linkLost, this, &LoggingSession::onLinkLost);
 
-    Timer1.setTimerType(Qt::PreciseTimer);
-    Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, &LoggingSession::loggingTick);
-    Timer2.setInterval(250);
-    Timer2.setSingleShot(true);
-    connect(&Timer2, &QTimer::timeout, this, &LoggingSession::blinkOff);
-    Timer3.setTimerType(Qt::PreciseTimer);
-    Timer3.setInterval(5000);
-    connect(&Timer3, &QTimer::timeout, this, &LoggingSession::wattHourTick);
-    Timer3.start();
+    recordTimer_.setTimerType(Qt::PreciseTimer);
+    recordTimer_.setInterval(1000);
+    connect(&recordTimer_, &QTimer::timeout, this, &LoggingSession::loggingTick);
+    lampOffTimer_.setInterval(250);
+    lampOffTimer_.setSingleShot(true);
+    connect(&lampOffTimer_, &QTimer::timeout, this, &LoggingSession::blinkOff);
+    energyTimer_.setTimerType(Qt::PreciseTimer);
+    energyTimer_.setInterval(5000);
+    connect(&energyTimer_, &QTimer::timeout, this, &LoggingSession::wattHourTick);
+    energyTimer_.start();
     portRetry_.setInterval(PortRetryMs);
     connect(&portRetry_, &QTimer::timeout, this, &LoggingSession::retryPort);
 
@@ -74,14 +75,14 @@ void LoggingSession::runStartUp(bool programStart) {
 
         // Without a usable prog.cfg there is no port to open: the user has been told, and the
         // setup window writes a complete file.
-        if (!progUsable_ || Port == u"0")
+        if (!progUsable_ || portText_ == u"0")
             return;
         if (!configureAndOpenPort()) {
-            portFailureRecovery(boardPortProblem(*MSComm1, Port));
+            portFailureRecovery(boardPortProblem(*boardLink_, portText_));
             continue;
         }
         // An unattended restart must not stop the records without a word.
-        if (equalsOne(LogOn) && !beginLogging(false))
+        if (startLoggingAtStartUp_ && !beginLogging(false))
             host_.showMessage(BadDelay);
         return;
     }
@@ -89,21 +90,21 @@ void LoggingSession::runStartUp(bool programStart) {
 
 void LoggingSession::loadSettings() {
     ConfigReading prog = ConfigReading::read(paths_.progCfg(), u"prog.cfg"_s);
-    Port = prog.take("Port"_L1);
-    BR = prog.takeWholeNumber("BR"_L1);
+    portText_ = prog.take("Port"_L1);
+    baudRateText_ = prog.takeWholeNumber("BR"_L1);
     // Savehtml and SaveExcel belong to the setup window; nothing here acts on them.
     const QString logDelay = prog.take("LogDelay"_L1);
     if (prog.fileUsable())
         intervalText_ = logDelay;
-    LogOn = prog.takeNumber("LogOn"_L1);
-    DisplayRPM = prog.takeNumber("DisplayRPM"_L1);
-    DisplayWS = prog.takeNumber("DisplayWS"_L1);
-    WSUnits = prog.take("WSUnits"_L1);
+    startLoggingAtStartUp_ = equalsOne(prog.takeNumber("LogOn"_L1));
+    const QString showRpm = prog.takeNumber("DisplayRPM"_L1);
+    const QString showWindSpeed = prog.takeNumber("DisplayWS"_L1);
+    const QString windSpeedUnits = prog.take("WSUnits"_L1);
     intervalEditable_ = false;
     progUsable_ = prog.ok();
     emit controlsChanged();
 
-    listOptions_ = ListOptions{equalsOne(DisplayRPM), equalsOne(DisplayWS), WSUnits};
+    listOptions_ = ListOptions{equalsOne(showRpm), equalsOne(showWindSpeed), windSpeedUnits};
     emit listRebuilt();
 
     ConfigReading settings = ConfigReading::read(paths_.settingsCfg(), u"settings.cfg"_s);
@@ -123,10 +124,10 @@ void LoggingSession::loadSettings() {
 }
 
 bool LoggingSession::configureAndOpenPort() {
-    if (!applyBoardPortSettings(*MSComm1, Port, BR))
+    if (!applyBoardPortSettings(*boardLink_, portText_, baudRateText_))
         return false;
     portConfigured_ = true;
-    if (!MSComm1->open())
+    if (!boardLink_->open())
         return false;
     linkLost_ = false;
     portRetry_.stop();
@@ -135,7 +136,7 @@ bool LoggingSession::configureAndOpenPort() {
 }
 
 QString LoggingSession::portProblem(const QString& reason) const {
-    const QString device = MSComm1->deviceName();
+    const QString device = boardLink_->deviceName();
     return device.isEmpty() ? reason : u"%1 \u2014 %2"_s.arg(device, reason);
 }
 
@@ -151,7 +152,7 @@ void LoggingSession::portFailureRecovery(const QString& why) {
     // The setup window tells a recovery from a visit by the reason it is given.
     const QString reason = why.isEmpty() ? u"the port did not open"_s : why;
     showStatus(CommsProblem);
-    recoveryWaiting_ = Port != u"0";
+    recoveryWaiting_ = portText_ != u"0";
     portCameBack_ = false;
     if (recoveryWaiting_) {
         showWaitingFor(reason);
@@ -183,7 +184,7 @@ bool LoggingSession::beginLogging(bool withMessage) {
         return false;
     }
     intervalText_ = interval->text;
-    Timer1.setInterval(interval->milliseconds);
+    recordTimer_.setInterval(interval->milliseconds);
     setLoggingOn(true);
     sums_.clear(); // the first record averages only what arrives after this start
     return true;
@@ -192,9 +193,9 @@ bool LoggingSession::beginLogging(bool withMessage) {
 void LoggingSession::setLoggingOn(bool on) {
     intervalEditable_ = !on;
     if (on)
-        Timer1.start();
+        recordTimer_.start();
     else
-        Timer1.stop();
+        recordTimer_.stop();
     emit controlsChanged();
 }
 
@@ -222,8 +223,8 @@ void LoggingSession::calibrate() {
     // "0") has none to reopen and stays as it was.
     if (!wasConfigured)
         return;
-    if (!MSComm1->open()) {
-        recoverAndStartAgain(boardPortProblem(*MSComm1, Port));
+    if (!boardLink_->open()) {
+        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
         return;
     }
     linkLost_ = false;
@@ -240,18 +241,15 @@ void LoggingSession::setup() {
     if (!progUsable_)
         return; // already reported; the user saves a complete file from Setup
     if (!configureAndOpenPort())
-        recoverAndStartAgain(boardPortProblem(*MSComm1, Port));
+        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
 }
 
 void LoggingSession::closePort() {
-    MSComm1->close();
+    boardLink_->close();
     portRetry_.stop();
 }
 
 QString LoggingSession::endOfRun() {
-    if (totalWritten_)
-        return {};
-    totalWritten_ = true;
     const FileOutcome outcome = wattHours_.appendExitLine(clock_.now(), readings_.WattHourTotal);
     return outcome.ok ? QString() : outcome.error;
 }
@@ -259,9 +257,9 @@ QString LoggingSession::endOfRun() {
 // --- The port ------------------------------------------------------------------------------
 
 void LoggingSession::receive() {
-    const FrameReceiver::Notification notification = receiver_.receive(MSComm1->readAll());
+    const FrameReceiver::Notification notification = receiver_.receive(boardLink_->readAll());
     if (notification.reachedCut) {
-        Timer2.start();
+        lampOffTimer_.start();
         dataLamp_ = true;
         emit lampsChanged();
     }
@@ -288,8 +286,8 @@ void LoggingSession::receive() {
 void LoggingSession::onLinkLost() {
     linkLost_ = true;
     showStatus(CommsProblem);
-    setStatusDetail(portProblem(boardPortProblem(*MSComm1, Port)));
-    if (!childWindowOpen_ && Port != u"0")
+    setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
+    if (!childWindowOpen_ && portText_ != u"0")
         portRetry_.start();
 }
 
@@ -297,22 +295,22 @@ void LoggingSession::retryPort() {
     if (recoveryWaiting_) {
         // The same routine and settings a fresh start-up uses; start-up opens it again once
         // the recovery's prompts are closed.
-        if (!openBoardPort(*MSComm1, Port, BR)) {
-            showWaitingFor(boardPortProblem(*MSComm1, Port));
+        if (!openBoardPort(*boardLink_, portText_, baudRateText_)) {
+            showWaitingFor(boardPortProblem(*boardLink_, portText_));
             return;
         }
-        MSComm1->close();
+        boardLink_->close();
         portRetry_.stop();
         recoveryWaiting_ = false;
         portCameBack_ = host_.closeRecoveryPrompts();
         return;
     }
-    if (childWindowOpen_ || !linkLost_ || Port == u"0") {
+    if (childWindowOpen_ || !linkLost_ || portText_ == u"0") {
         portRetry_.stop();
         return;
     }
-    if (!MSComm1->open()) {
-        setStatusDetail(portProblem(boardPortProblem(*MSComm1, Port)));
+    if (!boardLink_->open()) {
+        setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
         return;
     }
     linkLost_ = false;
@@ -324,7 +322,7 @@ void LoggingSession::retryPort() {
 // --- Timers --------------------------------------------------------------------------------
 
 void LoggingSession::loggingTick() {
-    Timer2.start();
+    lampOffTimer_.start();
     logLamp_ = true;
     emit lampsChanged();
     noteWrite(dayLog_.writeRecord(clock_.now(), sums_, readings_).append);
@@ -333,7 +331,7 @@ void LoggingSession::loggingTick() {
 void LoggingSession::blinkOff() {
     dataLamp_ = false;
     logLamp_ = false;
-    Timer2.stop();
+    lampOffTimer_.stop();
     emit lampsChanged();
 }
 

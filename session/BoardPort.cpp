@@ -1,4 +1,4 @@
-#include "acquisition/BoardPort.h"
+#include "session/BoardPort.h"
 
 #include "common/NumberText.h"
 

@@ -7,7 +7,7 @@
 // configured or opened, portOpened() is false and the window is not to be shown (the owner runs
 // its port failure recovery). A settings.cfg that is missing, incomplete or holds a factor that
 // is not a number does not stop the window: a message names the problems, the boxes show the
-// stored texts (design values where a key is missing) and Save writes a complete file.
+// stored texts (the starting values where a key is missing) and Save writes a complete file.
 //
 // "Save Calibration" writes settings.cfg exactly as typed and closes; a refused or failed save
 // writes nothing (the old file stays) and leaves the window open. "Exit ( dont save )",
@@ -26,11 +26,11 @@ class QPushButton;
 
 namespace tarnby {
 
-class Calibrate : public QDialog {
+class CalibrationWindow : public QDialog {
     Q_OBJECT
 public:
-    Calibrate(const Environment& env, QWidget* owner);
-    ~Calibrate() override;
+    CalibrationWindow(const Environment& env, QWidget* owner);
+    ~CalibrationWindow() override;
 
     bool portOpened() const { return portOpened_; }
     // Why the port did not open.
@@ -43,36 +43,37 @@ public:
 private:
     void buildControls();
     bool openPort(const QString& port, const QString& baudRate);
-    void receiveFromPort(); // notification of MSComm2
-    void zeroOffset();      // Command2
-    void saveCalibration(); // Command1
+    void receiveFromPort();
+    void zeroOffset();
+    void saveCalibration();
     void closePort();
 
     Environment env_;
-    std::unique_ptr<SerialLink> MSComm2;
+    std::unique_ptr<SerialLink> boardLink_; // the window's own link to the board
     bool portOpened_ = false;
     QString port_; // as prog.cfg holds it
     CalibrationReceiver receiver_;
-    QString WSUnits;
-    QString ZeroOffset;
+    QString windSpeedUnits_;
+    // The raw current reading at zero current (settings.cfg's VoltOffset), as text.
+    QString offset_;
 
-    QLineEdit* BatteryVolts = nullptr;
-    QLabel* txtBattV = nullptr;
-    QLabel* txtBattVadjusted = nullptr;
-    QPushButton* Command2 = nullptr;
-    QLabel* OffsetV = nullptr;
-    QLineEdit* BatteryCurrent = nullptr;
-    QLabel* txtShuntV = nullptr;
-    QLabel* txtBattAadjusted = nullptr;
-    QLineEdit* PulseDivider = nullptr;
-    QLabel* txtPulsess = nullptr;
-    QLabel* txtWindmillRPM = nullptr;
-    QLabel* Label23 = nullptr;
-    QLineEdit* Pulse2Divider = nullptr;
-    QLabel* txtPulsess2 = nullptr;
-    QLabel* txtWindSpeed = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command6 = nullptr;
+    QLineEdit* voltsFactorBox_ = nullptr;
+    QLabel* rawVoltsLabel_ = nullptr;
+    QLabel* voltsLabel_ = nullptr;
+    QPushButton* zeroButton_ = nullptr;
+    QLabel* offsetLabel_ = nullptr;
+    QLineEdit* ampsFactorBox_ = nullptr;
+    QLabel* rawCurrentLabel_ = nullptr;
+    QLabel* ampsLabel_ = nullptr;
+    QLineEdit* rpmFactorBox_ = nullptr;
+    QLabel* rawPulsesLabel_ = nullptr;
+    QLabel* rpmLabel_ = nullptr;
+    QLabel* windSpeedQuestion_ = nullptr;
+    QLineEdit* windSpeedFactorBox_ = nullptr;
+    QLabel* rawWindPulsesLabel_ = nullptr;
+    QLabel* windSpeedLabel_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
 };
 
 } // namespace tarnby

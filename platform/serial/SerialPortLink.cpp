@@ -1,4 +1,4 @@
-#include "platform/SerialPortLink.h"
+#include "platform/serial/SerialPortLink.h"
 
 #include "platform/PortNaming.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The main window's status line (Label2). Frame texts and the corrupt-data notice replace each
+// The main window's status line. Frame texts and the corrupt-data notice replace each
 // other freely, but a failed write holds the line: its text stays until a write succeeds
 // again, so a user glancing at the window sees that records are not being saved.
 

@@ -1,7 +1,7 @@
 // The logging session driven directly: a fake port, a chosen clock, and a host whose setup and
 // calibration "windows" are scripted steps that change the files as the real windows would.
 
-#include "app/LoggingSession.h"
+#include "session/LoggingSession.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QTest>

@@ -26,10 +26,10 @@ class QPushButton;
 
 namespace tarnby {
 
-class ProgramSetup : public QDialog {
+class SetupWindow : public QDialog {
     Q_OBJECT
 public:
-    ProgramSetup(const Environment& env, QWidget* owner);
+    SetupWindow(const Environment& env, QWidget* owner);
 
     // The values as the window shows them now.
     SetupForm shownForm() const;
@@ -45,28 +45,29 @@ public:
 private:
     void buildControls();
     void showForm(const SetupForm& form);
-    void saveSettings(); // Command1
-    void abortSetup();   // Command2
+    void saveSettings();
+    void abortSetup();
     void showPortDevice();
 
     Environment env_;
     bool userChanged_ = false;
-    QString failedPort_; // the port number text whose problem PortProblem shows
-    QLineEdit* PortNumber = nullptr;
-    QLabel* PortDevice = nullptr;
-    QLabel* PortProblem = nullptr;
-    QCheckBox* Savehtml = nullptr;
-    QCheckBox* SaveExcel = nullptr;
-    QLineEdit* LogDelay = nullptr;
-    QCheckBox* LogOn = nullptr;
-    QCheckBox* DisplayRPM = nullptr;
-    QCheckBox* DisplayWS = nullptr;
-    QLineEdit* WSUnits = nullptr;
-    QButtonGroup* SystemVoltage = nullptr; // Frame2: button id = value
-    QButtonGroup* MaxSystemAmps = nullptr; // Frame1
-    QButtonGroup* BaudRate = nullptr;      // Frame3
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command1 = nullptr;
+    QString failedPort_; // the port number text whose problem portProblemLabel_ shows
+    QLineEdit* portNumberBox_ = nullptr;
+    QLabel* portDeviceLabel_ = nullptr;
+    QLabel* portProblemLabel_ = nullptr;
+    QCheckBox* saveHtmlBox_ = nullptr;
+    QCheckBox* saveExcelBox_ = nullptr;
+    QLineEdit* intervalBox_ = nullptr;
+    QCheckBox* autoStartBox_ = nullptr;
+    QCheckBox* showRpmBox_ = nullptr;
+    QCheckBox* showWindSpeedBox_ = nullptr;
+    QLineEdit* windSpeedUnitsBox_ = nullptr;
+    // Each group's button ids are the buttons' values.
+    QButtonGroup* systemVoltageGroup_ = nullptr;
+    QButtonGroup* maxAmpsGroup_ = nullptr;
+    QButtonGroup* baudRateGroup_ = nullptr;
+    QPushButton* abortButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
 };
 
 } // namespace tarnby

@@ -1,6 +1,6 @@
 #pragma once
-// The one way the windows set up the sensor board's port from the texts of prog.cfg, so the
-// main window and the calibration window can never read them by different rules.
+// The one way the board's port is set up from the texts of prog.cfg, so the logging session
+// and the calibration window can never read them by different rules.
 //
 // - `port` is a number rounded to a whole one; the link refuses numbers below 1.
 // - `baudRate` must be a whole number exactly ("4800.5" is no baud rate); the line settings

@@ -1,6 +1,6 @@
-#include "setup/widgets/ProgramSetup.h"
-#include "setup/widgets/NamedWidgets.h"
+#include "setup/widgets/SetupWindow.h"
 
+#include "common/widgets/NamedWidget.h"
 #include "platform/PortNaming.h"
 
 #include <QButtonGroup>
@@ -26,8 +26,7 @@ namespace {
 // A bare check box: the label beside it says what it is, so it carries that as its
 // accessible name.
 QCheckBox* bareCheckBox(const char* name, QLabel* label, QWidget* parent) {
-    auto* box = new QCheckBox(parent);
-    box->setObjectName(QLatin1StringView(name));
+    auto* box = makeNamed<QCheckBox>(parent, name);
     box->setAccessibleName(label->text());
     label->setBuddy(box);
     // A greyed value (2) can only come from the file; a click sets the box on or off again.
@@ -86,26 +85,19 @@ void tabToSelectedButton(QButtonGroup* group) {
         button->setFocusPolicy(button->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
-QLineEdit* textBox(const char* name, QWidget* parent) {
-    auto* box = new QLineEdit(u"Text1"_s, parent);
-    box->setObjectName(QLatin1StringView(name));
-    return box;
-}
-
 // One frame of option buttons; the group's button ids are the buttons' values.
 QGroupBox* optionFrame(const char* name, const QString& title, OptionFrame frame,
                        QButtonGroup*& group, QWidget* parent) {
-    auto* box = new QGroupBox(title, parent);
-    box->setObjectName(QLatin1StringView(name));
+    auto* box = makeNamed<QGroupBox>(parent, name, title);
     group = new QButtonGroup(box);
     group->setExclusive(true);
     auto* column = new QVBoxLayout(box);
     for (const OptionButton& option : optionButtons(frame)) {
-        auto* button = new QRadioButton(QString::fromLatin1(option.caption), box);
-        button->setObjectName(QLatin1StringView(option.name));
+        auto* button =
+            makeNamed<QRadioButton>(box, option.name, QString::fromLatin1(option.caption));
         group->addButton(button, option.value);
         column->addWidget(button);
-        if (option.value == designDefault(frame))
+        if (option.value == defaultOptionValue(frame))
             button->setChecked(true);
     }
     tabToSelectedButton(group);
@@ -120,15 +112,15 @@ void selectOption(QButtonGroup* group, int value) {
         button->setChecked(true);
 }
 
-QString systemPortsText() {
-    const QStringList ports = systemSerialPorts();
+QString systemPortsText(const Environment& env) {
+    const QStringList ports = env.listSerialPorts ? env.listSerialPorts() : QStringList();
     return u"Serial ports on this computer: "_s +
            (ports.isEmpty() ? u"none found"_s : ports.join(u", "_s));
 }
 
 } // namespace
 
-ProgramSetup::ProgramSetup(const Environment& env, QWidget* owner) : QDialog(owner), env_(env) {
+SetupWindow::SetupWindow(const Environment& env, QWidget* owner) : QDialog(owner), env_(env) {
     setObjectName(u"ProgramSetup"_s);
     setWindowTitle(u"Tarnby Setup"_s);
     buildControls();
@@ -141,7 +133,7 @@ ProgramSetup::ProgramSetup(const Environment& env, QWidget* owner) : QDialog(own
         env_.prompts.showMessage(owner, loading.problemMessage);
 }
 
-void ProgramSetup::buildControls() {
+void SetupWindow::buildControls() {
     auto* fields = new QGridLayout;
     fields->setColumnStretch(2, 1);
     fields->setHorizontalSpacing(12);
@@ -154,74 +146,76 @@ void ProgramSetup::buildControls() {
         ++row;
     };
 
-    auto* label1 = namedLabel("Label1", u"Com port"_s, this);
-    PortNumber = textBox("PortNumber", this);
-    PortNumber->setMaximumWidth(60);
-    label1->setBuddy(PortNumber);
-    PortDevice = new OneLineLabel(this);
-    PortDevice->setObjectName(u"PortDevice"_s);
-    addRow(label1, PortNumber, PortDevice);
-    PortProblem = namedLabel("PortProblem", QString(), this);
-    PortProblem->setWordWrap(true);
-    PortProblem->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    PortProblem->hide();
-    fields->addWidget(PortProblem, row++, 1, 1, 2);
+    // The object names of the captions and boxes are those tests find them by.
+    auto* portCaption = makeNamed<QLabel>(this, "Label1", u"Com port"_s);
+    portNumberBox_ = makeNamed<QLineEdit>(this, "PortNumber", u"Text1"_s);
+    portNumberBox_->setMaximumWidth(60);
+    portCaption->setBuddy(portNumberBox_);
+    portDeviceLabel_ = makeNamed<OneLineLabel>(this, "PortDevice");
+    addRow(portCaption, portNumberBox_, portDeviceLabel_);
+    portProblemLabel_ = makeNamed<QLabel>(this, "PortProblem", QString());
+    portProblemLabel_->setWordWrap(true);
+    portProblemLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    portProblemLabel_->hide();
+    fields->addWidget(portProblemLabel_, row++, 1, 1, 2);
 
-    auto* label2 = namedLabel("Label2", u"Save HTML page?"_s, this);
-    Savehtml = bareCheckBox("Savehtml", label2, this);
-    addRow(label2, Savehtml, namedLabel("Label4", u"Saved to /html folder"_s, this));
+    auto* htmlCaption = makeNamed<QLabel>(this, "Label2", u"Save HTML page?"_s);
+    saveHtmlBox_ = bareCheckBox("Savehtml", htmlCaption, this);
+    addRow(htmlCaption, saveHtmlBox_,
+           makeNamed<QLabel>(this, "Label4", u"Saved to /html folder"_s));
 
-    auto* label3 = namedLabel("Label3", u"Save Excel File?"_s, this);
-    SaveExcel = bareCheckBox("SaveExcel", label3, this);
-    addRow(label3, SaveExcel, namedLabel("Label5", u"Saved to /Excel folder"_s, this));
+    auto* excelCaption = makeNamed<QLabel>(this, "Label3", u"Save Excel File?"_s);
+    saveExcelBox_ = bareCheckBox("SaveExcel", excelCaption, this);
+    addRow(excelCaption, saveExcelBox_,
+           makeNamed<QLabel>(this, "Label5", u"Saved to /Excel folder"_s));
 
-    auto* label6 = namedLabel("Label6", u"Default Logging Interval"_s, this);
-    LogDelay = textBox("LogDelay", this);
-    LogDelay->setMaximumWidth(60);
-    label6->setBuddy(LogDelay);
-    addRow(label6, LogDelay, namedLabel("Label8", u"Seconds ( 10 - 600 )"_s, this));
+    auto* intervalCaption = makeNamed<QLabel>(this, "Label6", u"Default Logging Interval"_s);
+    intervalBox_ = makeNamed<QLineEdit>(this, "LogDelay", u"Text1"_s);
+    intervalBox_->setMaximumWidth(60);
+    intervalCaption->setBuddy(intervalBox_);
+    addRow(intervalCaption, intervalBox_,
+           makeNamed<QLabel>(this, "Label8", u"Seconds ( 10 - 600 )"_s));
 
-    auto* label7 = namedLabel("Label7", u"Start Logger Automatically?"_s, this);
-    LogOn = bareCheckBox("LogOn", label7, this);
-    addRow(label7, LogOn);
+    auto* autoStartCaption = makeNamed<QLabel>(this, "Label7", u"Start Logger Automatically?"_s);
+    autoStartBox_ = bareCheckBox("LogOn", autoStartCaption, this);
+    addRow(autoStartCaption, autoStartBox_);
 
-    auto* label9 = namedLabel("Label9", u"Display RPM?"_s, this);
-    DisplayRPM = bareCheckBox("DisplayRPM", label9, this);
-    addRow(label9, DisplayRPM);
+    auto* rpmCaption = makeNamed<QLabel>(this, "Label9", u"Display RPM?"_s);
+    showRpmBox_ = bareCheckBox("DisplayRPM", rpmCaption, this);
+    addRow(rpmCaption, showRpmBox_);
 
-    auto* label10 = namedLabel("Label10", u"Display Wind Speed?"_s, this);
-    DisplayWS = bareCheckBox("DisplayWS", label10, this);
-    addRow(label10, DisplayWS);
+    auto* windSpeedCaption = makeNamed<QLabel>(this, "Label10", u"Display Wind Speed?"_s);
+    showWindSpeedBox_ = bareCheckBox("DisplayWS", windSpeedCaption, this);
+    addRow(windSpeedCaption, showWindSpeedBox_);
 
-    auto* label11 = namedLabel("Label11", u"Wind Speed Units"_s, this);
-    WSUnits = textBox("WSUnits", this);
-    WSUnits->setMaximumWidth(120);
-    label11->setBuddy(WSUnits);
-    addRow(label11, WSUnits);
+    auto* unitsCaption = makeNamed<QLabel>(this, "Label11", u"Wind Speed Units"_s);
+    windSpeedUnitsBox_ = makeNamed<QLineEdit>(this, "WSUnits", u"Text1"_s);
+    windSpeedUnitsBox_->setMaximumWidth(120);
+    unitsCaption->setBuddy(windSpeedUnitsBox_);
+    addRow(unitsCaption, windSpeedUnitsBox_);
 
     auto* frames = new QHBoxLayout;
     frames->addWidget(optionFrame("Frame2", u"System Voltage"_s, OptionFrame::SystemVoltage,
-                                  SystemVoltage, this));
+                                  systemVoltageGroup_, this));
     frames->addWidget(optionFrame("Frame1", u"Max System Amps"_s, OptionFrame::MaxSystemAmps,
-                                  MaxSystemAmps, this));
-    frames->addWidget(optionFrame("Frame3", u"Baud rate"_s, OptionFrame::BaudRate, BaudRate, this));
+                                  maxAmpsGroup_, this));
+    frames->addWidget(
+        optionFrame("Frame3", u"Baud rate"_s, OptionFrame::BaudRate, baudRateGroup_, this));
 
-    auto* systemPorts = namedLabel("SystemPorts", systemPortsText(), this);
+    auto* systemPorts = makeNamed<QLabel>(this, "SystemPorts", systemPortsText(env_));
     systemPorts->setWordWrap(true);
     systemPorts->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Command2 = new QPushButton(u"Abort"_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    Command1 = new QPushButton(u"Save Setings"_s, this);
-    Command1->setObjectName(u"Command1"_s);
+    abortButton_ = makeNamed<QPushButton>(this, "Command2", u"Abort"_s);
+    saveButton_ = makeNamed<QPushButton>(this, "Command1", u"Save Setings"_s);
     // Enter saves wherever the focus is; Abort (which also writes the file) needs a click or
     // Space.
-    Command2->setAutoDefault(false);
-    Command1->setDefault(true);
+    abortButton_->setAutoDefault(false);
+    saveButton_->setDefault(true);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Command2);
+    buttons->addWidget(abortButton_);
     buttons->addStretch();
-    buttons->addWidget(Command1);
+    buttons->addWidget(saveButton_);
 
     auto* window = new QVBoxLayout(this);
     window->addLayout(fields);
@@ -232,61 +226,62 @@ void ProgramSetup::buildControls() {
     window->setSizeConstraint(QLayout::SetFixedSize);
 
     // Reading order: the fields top to bottom, the frames left to right, then the buttons.
-    QList<QWidget*> order = {PortNumber, Savehtml,   SaveExcel, LogDelay,
-                             LogOn,      DisplayRPM, DisplayWS, WSUnits};
-    for (QButtonGroup* group : {SystemVoltage, MaxSystemAmps, BaudRate}) {
+    QList<QWidget*> order = {portNumberBox_, saveHtmlBox_, saveExcelBox_,     intervalBox_,
+                             autoStartBox_,  showRpmBox_,  showWindSpeedBox_, windSpeedUnitsBox_};
+    for (QButtonGroup* group : {systemVoltageGroup_, maxAmpsGroup_, baudRateGroup_}) {
         for (QAbstractButton* button : group->buttons())
             order << button;
     }
-    order << Command2 << Command1;
+    order << abortButton_ << saveButton_;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    connect(PortNumber, &QLineEdit::textChanged, this, &ProgramSetup::showPortDevice);
+    connect(portNumberBox_, &QLineEdit::textChanged, this, &SetupWindow::showPortDevice);
     // Signals the load step does not send: typing, clicks and the keys that select a button.
     const auto userChanged = [this] { userChanged_ = true; };
-    for (QLineEdit* box : {PortNumber, LogDelay, WSUnits})
+    for (QLineEdit* box : {portNumberBox_, intervalBox_, windSpeedUnitsBox_})
         connect(box, &QLineEdit::textEdited, this, userChanged);
-    for (QCheckBox* box : {Savehtml, SaveExcel, LogOn, DisplayRPM, DisplayWS})
+    for (QCheckBox* box :
+         {saveHtmlBox_, saveExcelBox_, autoStartBox_, showRpmBox_, showWindSpeedBox_})
         connect(box, &QCheckBox::clicked, this, userChanged);
-    for (QButtonGroup* group : {SystemVoltage, MaxSystemAmps, BaudRate})
+    for (QButtonGroup* group : {systemVoltageGroup_, maxAmpsGroup_, baudRateGroup_})
         connect(group, &QButtonGroup::buttonClicked, this, userChanged);
-    connect(Command1, &QPushButton::clicked, this, &ProgramSetup::saveSettings);
-    connect(Command2, &QPushButton::clicked, this, &ProgramSetup::abortSetup);
+    connect(saveButton_, &QPushButton::clicked, this, &SetupWindow::saveSettings);
+    connect(abortButton_, &QPushButton::clicked, this, &SetupWindow::abortSetup);
 }
 
-void ProgramSetup::showForm(const SetupForm& form) {
-    PortNumber->setText(form.PortNumber);
-    setCheckValue(Savehtml, form.Savehtml);
-    setCheckValue(SaveExcel, form.SaveExcel);
-    LogDelay->setText(form.LogDelay);
-    setCheckValue(LogOn, form.LogOn);
-    setCheckValue(DisplayRPM, form.DisplayRPM);
-    setCheckValue(DisplayWS, form.DisplayWS);
-    WSUnits->setText(form.WSUnits);
-    selectOption(SystemVoltage, form.SetupSV);
-    selectOption(MaxSystemAmps, form.SetupMA);
-    selectOption(BaudRate, form.SetupBR);
+void SetupWindow::showForm(const SetupForm& form) {
+    portNumberBox_->setText(form.PortNumber);
+    setCheckValue(saveHtmlBox_, form.Savehtml);
+    setCheckValue(saveExcelBox_, form.SaveExcel);
+    intervalBox_->setText(form.LogDelay);
+    setCheckValue(autoStartBox_, form.LogOn);
+    setCheckValue(showRpmBox_, form.DisplayRPM);
+    setCheckValue(showWindSpeedBox_, form.DisplayWS);
+    windSpeedUnitsBox_->setText(form.WSUnits);
+    selectOption(systemVoltageGroup_, form.systemVoltage);
+    selectOption(maxAmpsGroup_, form.maxAmps);
+    selectOption(baudRateGroup_, form.baudRate);
     showPortDevice();
 }
 
-SetupForm ProgramSetup::shownForm() const {
+SetupForm SetupWindow::shownForm() const {
     SetupForm form;
-    form.PortNumber = PortNumber->text();
-    form.Savehtml = checkValue(Savehtml);
-    form.SaveExcel = checkValue(SaveExcel);
-    form.LogDelay = LogDelay->text();
-    form.LogOn = checkValue(LogOn);
-    form.DisplayRPM = checkValue(DisplayRPM);
-    form.DisplayWS = checkValue(DisplayWS);
-    form.WSUnits = WSUnits->text();
-    form.SetupSV = SystemVoltage->checkedId();
-    form.SetupMA = MaxSystemAmps->checkedId();
-    form.SetupBR = BaudRate->checkedId();
+    form.PortNumber = portNumberBox_->text();
+    form.Savehtml = checkValue(saveHtmlBox_);
+    form.SaveExcel = checkValue(saveExcelBox_);
+    form.LogDelay = intervalBox_->text();
+    form.LogOn = checkValue(autoStartBox_);
+    form.DisplayRPM = checkValue(showRpmBox_);
+    form.DisplayWS = checkValue(showWindSpeedBox_);
+    form.WSUnits = windSpeedUnitsBox_->text();
+    form.systemVoltage = systemVoltageGroup_->checkedId();
+    form.maxAmps = maxAmpsGroup_->checkedId();
+    form.baudRate = baudRateGroup_->checkedId();
     return form;
 }
 
-void ProgramSetup::saveSettings() {
+void SetupWindow::saveSettings() {
     const SetupForm form = shownForm();
     if (const QString refusal = setupSaveRefusal(form); !refusal.isEmpty()) {
         env_.prompts.showMessage(this, refusal);
@@ -300,25 +295,26 @@ void ProgramSetup::saveSettings() {
     accept();
 }
 
-void ProgramSetup::abortSetup() {
-    PortNumber->setText(u"0"_s);
+void SetupWindow::abortSetup() {
+    portNumberBox_->setText(u"0"_s);
     saveSettings();
 }
 
-void ProgramSetup::setPortProblem(const QString& reason) {
-    failedPort_ = PortNumber->text();
-    PortProblem->setText(reason);
+void SetupWindow::setPortProblem(const QString& reason) {
+    failedPort_ = portNumberBox_->text();
+    portProblemLabel_->setText(reason);
     // Once shown it keeps its place, so typing another number does not resize the window.
-    QSizePolicy policy = PortProblem->sizePolicy();
+    QSizePolicy policy = portProblemLabel_->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
-    PortProblem->setSizePolicy(policy);
+    portProblemLabel_->setSizePolicy(policy);
     showPortDevice();
 }
 
-void ProgramSetup::showPortDevice() {
-    PortProblem->setVisible(!PortProblem->text().isEmpty() && PortNumber->text() == failedPort_);
+void SetupWindow::showPortDevice() {
+    portProblemLabel_->setVisible(!portProblemLabel_->text().isEmpty() &&
+                                  portNumberBox_->text() == failedPort_);
     const AppPaths& paths = env_.paths;
-    PortDevice->setText(portDeviceHint(PortNumber->text(), [&paths](int port) {
+    portDeviceLabel_->setText(portDeviceHint(portNumberBox_->text(), [&paths](int port) {
         const QString device = deviceForPort(paths.portLink(port), port);
         const QFileInfo entry(device);
         QString text = device;
@@ -328,7 +324,7 @@ void ProgramSetup::showPortDevice() {
             text += u" (not present)"_s;
         return text;
     }));
-    PortDevice->setToolTip(PortDevice->text());
+    portDeviceLabel_->setToolTip(portDeviceLabel_->text());
 }
 
 } // namespace tarnby

@@ -1,6 +1,6 @@
 #pragma once
 // The logging session: what the main window runs for the whole program, without a widget. It
-// owns the board's port (MSComm1), the configuration copies, the live readings and interval
+// owns the board's serial link, the configuration copies, the live readings and interval
 // sums, the day log, the watt-hour total and the three timers; it runs start-up with its port
 // failure recovery, logging on and off, the Setup and Calibrate actions and the orderly end.
 // The window forwards what the user does and shows what the session reports.
@@ -12,8 +12,9 @@
 //   energy.
 // - While the recovery waits for a person, the configured port is tried every few seconds.
 //   When it opens, the recovery's message or setup window is closed without saving and
-//   start-up carries on as if the port had opened at once (logging starts when LogOn is 1),
-//   unless the person has changed something in the setup window: then it waits for them.
+//   start-up carries on as if the port had opened at once (logging starts when prog.cfg's
+//   LogOn is 1), unless the person has changed something in the setup window: then it waits
+//   for them.
 // - A port lost while open is tried again every few seconds without a message, and no energy
 //   is counted while it is gone.
 // - A record or watt-hour line that cannot be written holds the status line until a write
@@ -24,10 +25,10 @@
 #include "acquisition/LiveReadings.h"
 #include "acquisition/ReadingDisplay.h"
 #include "acquisition/WattHourStore.h"
-#include "app/StatusLine.h"
 #include "common/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
+#include "session/StatusLine.h"
 
 #include <QObject>
 #include <QTimer>
@@ -66,42 +67,41 @@ public:
     void startUp();
     void startLogging(); // the Start button: the interval check, with its message
     void stopLogging();
-    void setup();     // the Setup button
-    void calibrate(); // the CalibrateButton
+    void setup();     // the Program Setup button
+    void calibrate(); // the Calibrate button
     void closePort(); // Exit (after endOfRun) and the window closed any other way
     // The interval box as the user typed it.
     void setIntervalText(const QString& text) { intervalText_ = text; }
     // A termination signal: start-up and its recovery stop at once.
     void requestEnd() { endRequested_ = true; }
     bool endRequested() const { return endRequested_; }
-    // The watt-hour line of an orderly end, once per run. Returns why it could not be written
-    // (empty when it was).
+    // The watt-hour line of an orderly end; only the first call of a run writes it (see
+    // WattHourStore::appendExitLine). Returns why it could not be written, empty when it was
+    // or when an earlier call already reported it.
     QString endOfRun();
 
     // --- The work of the port and the timers (public so tests can run a tick now) ---
-    void receive();      // MSComm1's notification
-    void loggingTick();  // Timer1
-    void blinkOff();     // Timer2
-    void wattHourTick(); // Timer3
+    void receive();      // bytes are waiting on the board's link
+    void loggingTick();  // every logging interval while logging is on: one record
+    void blinkOff();     // 250 ms after a lamp lit: both lamps off
+    void wattHourTick(); // every 5 s: the watt-hour total, and the day's line after midnight
     void retryPort();    // every PortRetryMs while the port is lost or the recovery waits
 
     // --- What the window shows ---
     const LiveReadings& readings() const { return readings_; }
-    const IntervalSums& sums() const { return sums_; }
     const ListOptions& listOptions() const { return listOptions_; }
     const QString& caption() const { return caption_; }
     const QString& intervalText() const { return intervalText_; }
     bool intervalEditable() const { return intervalEditable_; }
-    bool loggingOn() const { return Timer1.isActive(); }
-    int loggingIntervalMs() const { return Timer1.interval(); }
+    bool loggingOn() const { return recordTimer_.isActive(); }
+    int loggingIntervalMs() const { return recordTimer_.interval(); }
     bool dataLampOn() const { return dataLamp_; }
     bool logLampOn() const { return logLamp_; }
     QString statusText() const { return status_.text(); }
     // Why the port is not open, while it is retried ("COM1: /dev/ttyUSB0 — no such device").
     const QString& statusDetail() const { return statusDetail_; }
-    bool portOpen() const { return MSComm1->isOpen(); }
+    bool portOpen() const { return boardLink_->isOpen(); }
     bool waitingForPort() const { return portRetry_.isActive(); }
-    const QString& portText() const { return Port; }
 
 signals:
     void captionChanged();
@@ -132,10 +132,13 @@ private:
     const Clock& clock_;
     SerialLinkFactory makeLink_;
     SessionHost& host_;
-    std::unique_ptr<SerialLink> MSComm1;
+    std::unique_ptr<SerialLink> boardLink_;
 
-    // Configuration copies, as extracted.
-    QString Port, BR, LogOn, DisplayRPM, DisplayWS, WSUnits;
+    // From prog.cfg, as extracted: the port number and baud rate texts, and whether logging
+    // starts by itself (LogOn).
+    QString portText_;
+    QString baudRateText_;
+    bool startLoggingAtStartUp_ = false;
     CalibrationNumbers factors_;
     bool progUsable_ = false;
     bool portConfigured_ = false; // line settings applied at least once
@@ -154,15 +157,14 @@ private:
     bool dataLamp_ = false;
     bool logLamp_ = false;
 
-    QTimer Timer1; // logging interval
-    QTimer Timer2; // lamps off after 250 ms
-    QTimer Timer3; // watt-hour integration every 5 s
+    QTimer recordTimer_;
+    QTimer lampOffTimer_;
+    QTimer energyTimer_;
     QTimer portRetry_;
     bool linkLost_ = false;
     bool childWindowOpen_ = false;
     bool recoveryWaiting_ = false;
     bool portCameBack_ = false;
-    bool totalWritten_ = false;
     bool endRequested_ = false;
 };
 

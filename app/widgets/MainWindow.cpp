@@ -1,0 +1,153 @@
+#include "app/widgets/MainWindow.h"
+
+#include "app/widgets/Lamp.h"
+#include "app/widgets/ReadingsList.h"
+#include "common/widgets/Palette.h"
+#include "history/widgets/Graph.h"
+#include "setup/widgets/CalibrationWindow.h"
+#include "setup/widgets/SetupWindow.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tarnby {
+
+using namespace Qt::StringLiterals;
+
+MainWindow::MainWindow(const Environment& environment, QWidget* parent)
+    : QWidget(parent), env_(environment),
+      session_(environment.paths, environment.clock, environment.makeSerialLink, *this) {
+    buildControls();
+    wireControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::wireControls() {
+    connect(startButton_, &QPushButton::clicked, &session_, &LoggingSession::startLogging);
+    connect(stopButton_, &QPushButton::clicked, &session_, &LoggingSession::stopLogging);
+    connect(calibrateButton_, &QPushButton::clicked, &session_, &LoggingSession::calibrate);
+    connect(setupButton_, &QPushButton::clicked, &session_, &LoggingSession::setup);
+    connect(showLogsButton_, &QPushButton::clicked, this, &MainWindow::showLogs);
+    connect(exitButton_, &QPushButton::clicked, this, &MainWindow::exitProgram);
+    connect(intervalBox_, &QLineEdit::textEdited, &session_, &LoggingSession::setIntervalText);
+
+    connect(&session_, &LoggingSession::captionChanged, this,
+            [this] { setWindowTitle(session_.caption()); });
+    connect(&session_, &LoggingSession::statusChanged, this, &MainWindow::showStatus);
+    connect(&session_, &LoggingSession::listRebuilt, this, &MainWindow::rebuildList);
+    connect(&session_, &LoggingSession::readingsChanged, this, &MainWindow::showReadings);
+    connect(&session_, &LoggingSession::lampsChanged, this, &MainWindow::showLamps);
+    connect(&session_, &LoggingSession::controlsChanged, this, &MainWindow::showControls);
+}
+
+void MainWindow::endOfRun() {
+    const QString fault = session_.endOfRun();
+    if (fault.isEmpty())
+        return;
+    if (isVisible())
+        showMessage(fault);
+    else
+        qWarning("%s", qPrintable(fault));
+}
+
+void MainWindow::exitProgram() {
+    endOfRun();
+    session_.closePort();
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The title-bar close ends the program like the end of the event loop; the watt-hour line
+    // is appended once the loop has ended (endOfRun).
+    session_.closePort();
+    event->accept();
+}
+
+void MainWindow::showLogs() {
+    Graph historyWindow(env_, history_, this);
+    env_.prompts.runModal(historyWindow);
+}
+
+// --- Answers to the session ----------------------------------------------------------------
+
+void MainWindow::showMessage(const QString& text) {
+    env_.prompts.showMessage(this, text);
+}
+
+void MainWindow::runSetupWindow(const QString& portProblem) {
+    SetupWindow setupWindow(env_, this);
+    if (!portProblem.isEmpty()) {
+        setupWindow.setPortProblem(portProblem);
+        waitingSetup_ = &setupWindow;
+    }
+    env_.prompts.runModal(setupWindow);
+    waitingSetup_ = nullptr;
+}
+
+bool MainWindow::runCalibrationWindow(QString& portProblem) {
+    CalibrationWindow calibrationWindow(env_, this);
+    if (!calibrationWindow.portOpened()) {
+        portProblem = calibrationWindow.portProblem();
+        return false;
+    }
+    env_.prompts.runModal(calibrationWindow);
+    return true;
+}
+
+bool MainWindow::closeRecoveryPrompts() {
+    if (waitingSetup_) {
+        if (waitingSetup_->userChangedSomething())
+            return false;
+        waitingSetup_->reject(); // as its title-bar button: nothing saved
+        return true;
+    }
+    env_.prompts.closeOpenMessages();
+    return true;
+}
+
+// --- Showing what the session reports ------------------------------------------------------
+
+void MainWindow::showControls() {
+    const bool on = session_.loggingOn();
+    startButton_->setEnabled(!on);
+    stopButton_->setEnabled(on);
+    setupButton_->setEnabled(!on);
+    calibrateButton_->setEnabled(!on);
+    if (intervalBox_->text() != session_.intervalText())
+        intervalBox_->setText(session_.intervalText());
+    intervalBox_->setEnabled(session_.intervalEditable());
+}
+
+void MainWindow::showStatus() {
+    if (statusLine_->text() != session_.statusText())
+        statusLine_->setText(session_.statusText());
+    if (statusLine_->toolTip() != session_.statusDetail())
+        statusLine_->setToolTip(session_.statusDetail());
+}
+
+void MainWindow::showLamps() {
+    dataLamp_->setColour(session_.dataLampOn() ? palette::lampLit : QColor());
+    logLamp_->setColour(session_.logLampOn() ? palette::lampLit : QColor());
+}
+
+void MainWindow::rebuildList() {
+    QFont font;
+    font.setFamilies({u"Arial"_s, u"Liberation Sans"_s, u"DejaVu Sans"_s});
+    font.setPointSize(listFontPointSize(session_.listOptions()));
+    readingsList_->setFont(font);
+    readingsList_->showRows(initialRows(session_.listOptions()));
+}
+
+void MainWindow::showReadings() {
+    // The list redraws only the cells whose text changed: a steady board redraws almost nothing.
+    readingsList_->showRows(readingRows(session_.readings(), session_.listOptions()));
+    const QString mode = session_.readings().ModeValue == 1 ? u"On Load"_s : QString();
+    if (modeLabel_->text() != mode)
+        modeLabel_->setText(mode);
+}
+
+} // namespace tarnby

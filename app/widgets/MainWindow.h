@@ -1,0 +1,73 @@
+#pragma once
+// The main logger window. It owns the controls (each with the object name tests find it by),
+// forwards what the user does to the logging session and shows what the session reports; it
+// answers the session's questions with message boxes and the modal child windows.
+
+#include "history/HistoryState.h"
+#include "platform/widgets/Environment.h"
+#include "session/LoggingSession.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tarnby {
+
+class Lamp;
+class ReadingsList;
+class SetupWindow;
+
+class MainWindow : public QWidget, private SessionHost {
+    Q_OBJECT
+public:
+    explicit MainWindow(const Environment& environment, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    LoggingSession& session() { return session_; }
+    // Called once the event loop has ended: appends the watt-hour line unless Exit already did.
+    void endOfRun();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void wireControls();
+
+    // SessionHost
+    void showMessage(const QString& text) override;
+    void runSetupWindow(const QString& portProblem) override;
+    bool runCalibrationWindow(QString& portProblem) override;
+    bool closeRecoveryPrompts() override;
+
+    void exitProgram();
+    void showLogs();
+    void showControls();
+    void showStatus();
+    void showLamps();
+    void rebuildList();
+    void showReadings();
+
+    Environment env_;
+    HistoryState history_;
+    LoggingSession session_;
+    QPointer<SetupWindow> waitingSetup_; // the recovery's setup window while it is open
+
+    QLabel* modeLabel_ = nullptr; // "On Load" while the board reports its load mode
+    ReadingsList* readingsList_ = nullptr;
+    Lamp* dataLamp_ = nullptr;
+    QPushButton* startButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    Lamp* logLamp_ = nullptr;
+    QLineEdit* intervalBox_ = nullptr;
+    QPushButton* showLogsButton_ = nullptr;
+    QPushButton* setupButton_ = nullptr;
+    QPushButton* calibrateButton_ = nullptr;
+    QPushButton* exitButton_ = nullptr;
+    QLabel* statusLine_ = nullptr; // plain text: frame texts are full of tags such as "<I>"
+};
+
+} // namespace tarnby
