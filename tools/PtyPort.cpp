@@ -22,23 +22,19 @@ QString systemError(const char* what) {
                                         QString::fromLocal8Bit(std::strerror(errno)));
 }
 
-bool makeSlaveRaw(const QByteArray& slave, QString* error) {
-    const int fd = ::open(slave.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        *error = systemError("cannot open the terminal's slave side");
-        return false;
-    }
+// The terminal's settings belong to its slave side; the master's descriptor reaches them, so
+// the terminal is raw before anybody can open that side.
+bool makeRaw(int master, QString* error) {
     termios settings{};
-    bool ok = ::tcgetattr(fd, &settings) == 0;
+    bool ok = ::tcgetattr(master, &settings) == 0;
     if (ok) {
         ::cfmakeraw(&settings);
         ::cfsetispeed(&settings, B4800);
         ::cfsetospeed(&settings, B4800);
-        ok = ::tcsetattr(fd, TCSANOW, &settings) == 0;
+        ok = ::tcsetattr(master, TCSANOW, &settings) == 0;
     }
     if (!ok)
         *error = systemError("cannot put the terminal in raw mode");
-    ::close(fd);
     return ok;
 }
 
@@ -78,11 +74,6 @@ std::unique_ptr<PtyPort> PtyPort::open(const QString& linkPath, QString* error) 
         *error = systemError("cannot open a pseudo-terminal");
         return nullptr;
     }
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
-        *error = systemError("cannot unlock the pseudo-terminal");
-        ::close(master);
-        return nullptr;
-    }
     ::fcntl(master, F_SETFD, FD_CLOEXEC);
     const char* name = ::ptsname(master);
     if (name == nullptr) {
@@ -91,17 +82,25 @@ std::unique_ptr<PtyPort> PtyPort::open(const QString& linkPath, QString* error) 
         return nullptr;
     }
     const QByteArray slave(name);
-    if (!makeSlaveRaw(slave, error)) {
+    if (!makeRaw(master, error)) {
         ::close(master);
         return nullptr;
     }
-    // Watched before the link exists, so no reader opens the terminal unseen.
+    // Raw and watched while still locked: until unlockpt() nobody can open the slave side, and
+    // a program may reach it before the link is placed, through the stale link of an earlier
+    // board that had the same terminal number. Such a reader is seen like any other.
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (watch < 0 || ::inotify_add_watch(watch, slave.constData(),
                                          IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
         *error = systemError("cannot watch the terminal for readers");
         if (watch >= 0)
             ::close(watch);
+        ::close(master);
+        return nullptr;
+    }
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        *error = systemError("cannot unlock the pseudo-terminal");
+        ::close(watch);
         ::close(master);
         return nullptr;
     }
