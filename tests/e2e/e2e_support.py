@@ -147,6 +147,19 @@ class Board(Running):  # tarnby-board on a pseudo-terminal linked as <folder>/po
         wait_until(lambda: "ready on" in self.output() or not self.alive(), 10, "the board")
         if not self.alive():
             raise AssertionError("tarnby-board ended at start-up: " + self.output())
+        self.device = os.readlink(self.link)
+
+    def stop(self, sig=signal.SIGTERM, timeout=15):
+        # A killed board cannot remove its link, and the system gives its terminal's number to
+        # the next pseudo-terminal any process opens: first the link is made to dangle, as an
+        # unplugged adapter's does, so that it never leads a program to someone else's line.
+        link = pathlib.Path(self.link)
+        ours = link.is_symlink() and os.readlink(link) == self.device
+        if sig == signal.SIGKILL and self.alive() and ours:
+            dangling = link.with_name("%s.%d" % (link.name, self.pid))
+            dangling.symlink_to(link.with_name(link.name + ".unplugged"))
+            dangling.replace(link)
+        return super().stop(sig, timeout)
 
     def wait_for(self, text, timeout, occurrences=1):
         wait_until(lambda: self.output().count(text) >= occurrences, timeout,
