@@ -79,6 +79,7 @@ private slots:
     void portThatAppearsEndsTheRecoveryByItself_data();
     void portThatAppearsEndsTheRecoveryByItself();
     void startStopStartAveragesOnlyTheLatestFrames();
+    void lostLinkIsReopenedWithoutMessagesOrEnergy_data();
     void lostLinkIsReopenedWithoutMessagesOrEnergy();
     void setupCalibrateAndTheirRecoveriesKeepTheDaysEnergy();
 };
@@ -206,18 +207,33 @@ void SessionTest::startStopStartAveragesOnlyTheLatestFrames() {
             "<T>09:30</T><V>13.00</V><I>3.00</I><W>40.00</W><R></R><S>.0</S><M>0</M>   .0Wh\r\n"));
 }
 
+// A board lost in the middle of a frame, a record while the line is gone, then another board
+// whose first bytes would complete the lost one's frame: the record after the loss holds only
+// the new board's frames.
+void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy_data() {
+    QTest::addColumn<QByteArray>("lostHalf");
+    QTest::addColumn<QByteArray>("newBoard");
+    const QByteArray frame = "\r\n[<V>130</V><I>200</I>]\r\n";
+    QTest::newRow("cut in V") << QByteArray("[<V>1") << "50</V><I>100</I>]" + frame;
+    QTest::newRow("cut in I") << QByteArray("[<V>120</V><I>10") << "0</I>]" + frame;
+}
+
 void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
+    QFETCH(QByteArray, lostHalf);
+    QFETCH(QByteArray, newBoard);
     Fixture f;
-    f.t.writeProgCfg(u"1"_s);
+    f.t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
     f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    f.t.clock.time = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
     LoggingSession& s = f.start();
-    f.port().deliver("[<V>120</V><I>100</I>]\r\n[<V>1");
+    f.port().deliver("[<V>120</V><I>100</I>]\r\n" + lostHalf);
     f.port().failOpen = true;
     f.port().loseLink();
     QCOMPARE(s.statusText(), CommsProblem);
     const double total = s.readings().WattHourTotal;
     s.wattHourTick();
     QCOMPARE(s.readings().WattHourTotal, total); // no energy counted while the line is gone
+    s.loggingTick();                             // repeats the last averages
     QVERIFY(s.waitingForPort());
     s.retryPort();
     QVERIFY(!s.portOpen());
@@ -226,8 +242,13 @@ void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
     s.retryPort();
     QVERIFY(s.portOpen());
     QVERIFY(!s.waitingForPort());
-    f.port().deliver("30</V><I>100</I>]\r\n[<V>130</V><I>100</I>]\r\n"); // the half frame is gone
-    QCOMPARE(s.readings().LiveVolts, 13.0);
+    f.port().deliver(newBoard);
+    s.loggingTick();
+    QCOMPARE(f.t.readFile(u"logs/P_2026_12_06.txt"_s),
+             QByteArray("<T>09:30</T><V>12.00</V><I>10.00</I><W>120.00</W><R></R><S>.0</S>"
+                        "<M>0</M>   .0Wh\r\n"
+                        "<T>09:30</T><V>13.00</V><I>20.00</I><W>260.00</W><R></R><S>.0</S>"
+                        "<M>0</M>   .0Wh\r\n"));
     QVERIFY(f.host.messages.isEmpty());
 }
 
