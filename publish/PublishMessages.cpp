@@ -96,7 +96,7 @@ QString isoTimestamp(const QDateTime& time) {
     const int offsetMinutes = time.offsetFromUtc() / 60;
     const int size = std::abs(offsetMinutes);
     return time.toString(u"yyyy-MM-ddTHH:mm:ss"_s) +
-           u"%1%2:%3"_s.arg(offsetMinutes < 0 ? u'-' : u'+')
+           u"%1%2:%3"_s.arg(QChar(offsetMinutes < 0 ? u'-' : u'+'))
                .arg(size / 60, 2, 10, QChar(u'0'))
                .arg(size % 60, 2, 10, QChar(u'0'));
 }
