@@ -109,8 +109,10 @@ MqttSettingsReading mqttSettingsFromBytes(const QByteArray& bytes, const QString
         file.number("LiveSeconds"_L1, 5, MqttSettings::MinLiveSeconds, MqttSettings::MaxLiveSeconds,
                     u"a number of seconds from %1 to %2"_s.arg(MqttSettings::MinLiveSeconds)
                         .arg(MqttSettings::MaxLiveSeconds));
-    // Without a host nothing is published, so nothing is said.
-    if (!s.host.isEmpty() && !file.problems.isEmpty())
+    // Without a host nothing is published, so nothing is said; a Host that cannot be taken is a
+    // problem.
+    const bool hostGiven = !findTaggedValue(text, "Host"_L1).value.trimmed().isEmpty();
+    if (hostGiven && !file.problems.isEmpty())
         reading.problem = u"mqtt.cfg: "_s + file.problems.join(u"; "_s);
     return reading;
 }
