@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QThreadPool>
 
 #include <arpa/inet.h>
@@ -31,6 +32,8 @@ struct MosquittoConnection::Session : std::enable_shared_from_this<Session> {
     bool threadRunning = false;
     bool connected = false;
     bool reportClose = false; // an orderly close to be reported as disconnected(None)
+    bool closing = false;     // "disconnect" is to be sent once the broker has every message
+    QSet<int> unacknowledged; // QoS 1 messages the broker has not confirmed yet
     QString peer;
 };
 
@@ -183,6 +186,15 @@ void MosquittoConnection::connectToBroker(const MqttSettings& settings, const La
         auto session = static_cast<Session*>(data)->shared_from_this();
         postToEventLoop([session, messageId] { messageSent(session, messageId); });
     });
+    // A TLS handshake that fails on the library's thread ends that thread with no callback but
+    // this error line.
+    mosquitto_log_callback_set(handle, [](mosquitto*, void* data, int level, const char* text) {
+        if (level != MOSQ_LOG_ERR)
+            return;
+        auto session = static_cast<Session*>(data)->shared_from_this();
+        const bool caFile = std::strstr(text, "CA certificates") != nullptr;
+        postToEventLoop([session, caFile] { handshakeFailed(session, caFile); });
+    });
 
     current_ = session;
     // The name lookup and the start of the TCP connect, off the event loop. The library's
@@ -220,9 +232,12 @@ void MosquittoConnection::dropCurrent(bool reportClose) {
     if (!session)
         return;
     if (session->connected) {
-        // The "disconnect" goes after the messages already queued; the thread ends once it is out.
+        // The library loses QoS 1 messages still on their way when "disconnect" follows them at
+        // once, so it waits for the broker to confirm them; the thread ends once it is out.
         session->reportClose = reportClose;
-        mosquitto_disconnect(session->handle);
+        session->closing = true;
+        if (session->unacknowledged.isEmpty())
+            mosquitto_disconnect(session->handle);
         closing_.push_back(session);
         closeTimer_.start();
         return;
@@ -252,7 +267,11 @@ int MosquittoConnection::publish(const QString& topic, const QByteArray& payload
     int messageId = 0;
     const int result = mosquitto_publish(current_->handle, &messageId, topic.toUtf8().constData(),
                                          int(payload.size()), payload.constData(), qos, retain);
-    return result == MOSQ_ERR_SUCCESS ? messageId : 0;
+    if (result != MOSQ_ERR_SUCCESS)
+        return 0;
+    if (qos > 0)
+        current_->unacknowledged.insert(messageId);
+    return messageId;
 }
 
 QString MosquittoConnection::peerAddress() const {
@@ -342,10 +361,26 @@ void MosquittoConnection::connectionEnded(const SessionPtr& session, int result,
     }
 }
 
+void MosquittoConnection::handshakeFailed(const SessionPtr& session, bool caFile) {
+    MosquittoConnection* owner = session->owner;
+    // Before the connect call has returned, its result reports the failure.
+    if (!owner || owner->current_ != session || !session->threadRunning || session->connected)
+        return;
+    owner->current_.reset();
+    endSession(*session);
+    emit owner->connectFailed(
+        caFile ? ConnectionFailure::CaFileUnusable : ConnectionFailure::NotTrusted, {});
+}
+
 void MosquittoConnection::messageSent(const SessionPtr& session, int messageId) {
     MosquittoConnection* owner = session->owner;
-    if (owner && owner->current_ == session)
+    if (!owner)
+        return;
+    session->unacknowledged.remove(messageId);
+    if (owner->current_ == session)
         emit owner->published(messageId);
+    else if (session->closing && session->unacknowledged.isEmpty())
+        mosquitto_disconnect(session->handle);
 }
 
 void MosquittoConnection::endSession(Session& session) {
@@ -357,6 +392,7 @@ void MosquittoConnection::endSession(Session& session) {
     mosquitto_connect_callback_set(handle, nullptr);
     mosquitto_disconnect_callback_set(handle, nullptr);
     mosquitto_publish_callback_set(handle, nullptr);
+    mosquitto_log_callback_set(handle, nullptr);
     if (session.threadRunning) {
         mosquitto_disconnect(handle);
         // Not waiting for a connect or a lookup the thread may be in.

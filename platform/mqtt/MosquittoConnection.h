@@ -57,6 +57,7 @@ private:
     static void connectCallReturned(const SessionPtr& session, int result, int error);
     static void brokerAnswered(const SessionPtr& session, int connackCode, const QString& peer);
     static void connectionEnded(const SessionPtr& session, int result, int error);
+    static void handshakeFailed(const SessionPtr& session, bool caFile);
     static void messageSent(const SessionPtr& session, int messageId);
     // Stops the library's thread and frees the handle; callbacks are cut off first.
     static void endSession(Session& session);
