@@ -103,11 +103,14 @@ QString isoTimestamp(const QDateTime& time) {
 
 WindSpeedUnit windSpeedUnit(const QString& typed) {
     static const std::pair<QLatin1StringView, QLatin1StringView> spellings[] = {
-        {"mph"_L1, "mph"_L1},  {"km/h"_L1, "km/h"_L1}, {"kph"_L1, "km/h"_L1},
-        {"kmh"_L1, "km/h"_L1}, {"m/s"_L1, "m/s"_L1},   {"mps"_L1, "m/s"_L1},
-        {"knots"_L1, "kn"_L1}, {"knot"_L1, "kn"_L1},   {"kn"_L1, "kn"_L1},
-        {"kt"_L1, "kn"_L1},    {"kts"_L1, "kn"_L1},    {"ft/s"_L1, "ft/s"_L1},
-        {"fps"_L1, "ft/s"_L1},
+        {"mph"_L1, "mph"_L1},      {"km/h"_L1, "km/h"_L1},
+        {"kph"_L1, "km/h"_L1},     {"kmh"_L1, "km/h"_L1},
+        {"m/s"_L1, "m/s"_L1},      {"mps"_L1, "m/s"_L1},
+        {"knots"_L1, "kn"_L1},     {"knot"_L1, "kn"_L1},
+        {"kn"_L1, "kn"_L1},        {"kt"_L1, "kn"_L1},
+        {"kts"_L1, "kn"_L1},       {"ft/s"_L1, "ft/s"_L1},
+        {"fps"_L1, "ft/s"_L1},     {"beaufort"_L1, "Beaufort"_L1},
+        {"bft"_L1, "Beaufort"_L1},
     };
     const QString spelled = typed.trimmed();
     for (const auto& [spelling, unit] : spellings) {

@@ -38,6 +38,7 @@ void Publisher::applySettings(const MqttSettingsReading& reading) {
     if (!reading.publishing()) {
         closeConnection();
         enabled_ = false;
+        records_.clear(); // there is no broker to keep them for
         retryTimer_.stop();
         attemptTimer_.stop();
         if (reading.problem.isEmpty())
@@ -82,6 +83,8 @@ void Publisher::readingsChanged(const LiveValues& values) {
 }
 
 void Publisher::recordWritten(const QDateTime& written, QByteArrayView recordLine) {
+    if (!enabled_ || finishing_)
+        return;
     records_.push_back({recordPayload(written, recordLine)});
     if (records_.size() > MaxWaitingRecords) {
         if (records_.front().messageId != 0)

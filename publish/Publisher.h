@@ -8,8 +8,9 @@
 //   published), or settings to connect with. A change of Host, Port, User, Password, TLS,
 //   CAFile or Site connects anew; LiveSeconds, Discovery and the shown rows apply in place.
 // - State: the latest readings, at most once every LiveSeconds (QoS 0, not retained).
-// - Records: each one queued at once, sent in order (QoS 1, retained) and kept until the broker
-//   has it; up to MaxWaitingRecords wait, the oldest dropped first and counted in the status.
+// - Records: while publishing is on, each one queued at once, sent in order (QoS 1, retained) and
+//   kept until the broker has it; up to MaxWaitingRecords wait, the oldest dropped first and
+//   counted in the status.
 // - Availability: "online" while connected and the board's link is up; "offline" while the
 //   link is lost, as the last will, and at finish().
 // - Discovery (Discovery 1): one retained config per shown sensor; a sensor no longer shown, a

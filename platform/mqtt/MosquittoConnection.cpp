@@ -1,18 +1,17 @@
 #include "platform/mqtt/MosquittoConnection.h"
 
+#include "platform/mqtt/MosquittoResults.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThreadPool>
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <ifaddrs.h>
 #include <mosquitto.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,17 +44,6 @@ template <typename Call> void postToEventLoop(Call&& call) {
                               Qt::QueuedConnection);
 }
 
-QString numericAddress(const sockaddr* address) {
-    char text[INET6_ADDRSTRLEN] = {};
-    if (address->sa_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text,
-                  sizeof text);
-    else if (address->sa_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text,
-                  sizeof text);
-    return QString::fromLatin1(text);
-}
-
 QString peerOf(mosquitto* handle) {
     sockaddr_storage peer{};
     socklen_t size = sizeof peer;
@@ -63,56 +51,6 @@ QString peerOf(mosquitto* handle) {
     if (socket < 0 || getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &size) != 0)
         return {};
     return numericAddress(reinterpret_cast<const sockaddr*>(&peer));
-}
-
-struct Failure {
-    ConnectionFailure failure;
-    QString detail;
-};
-
-Failure fromErrno(int error) {
-    switch (error) {
-    case ECONNREFUSED:
-    case ECONNRESET:
-        return {ConnectionFailure::Refused, {}};
-    case ETIMEDOUT:
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-        return {ConnectionFailure::NotAnswering, {}};
-    case EPROTO:
-        return {ConnectionFailure::NotTrusted, {}};
-    default:
-        return {ConnectionFailure::Other, QString::fromLocal8Bit(std::strerror(error))};
-    }
-}
-
-// A result of the library's connect call or of its network thread, before a connection stood.
-Failure failureOf(int result, int error) {
-    switch (result) {
-    case MOSQ_ERR_EAI:
-        return {ConnectionFailure::CannotResolve, {}};
-    case MOSQ_ERR_ERRNO:
-        return fromErrno(error);
-    case MOSQ_ERR_TLS:
-        return {ConnectionFailure::NotTrusted, {}};
-    case MOSQ_ERR_KEEPALIVE:
-        return {ConnectionFailure::NotAnswering, {}};
-    case MOSQ_ERR_CONN_REFUSED:
-        return {ConnectionFailure::Refused, {}};
-    case MOSQ_ERR_CONN_LOST:
-        return {ConnectionFailure::Lost, {}};
-    default:
-        return {ConnectionFailure::Other, QString::fromUtf8(mosquitto_strerror(result))};
-    }
-}
-
-// The broker's answer to "connect" (MQTT 3.1.1).
-Failure failureOfConnack(int code) {
-    if (code == 4 || code == 5)
-        return {ConnectionFailure::NotAuthorised, {}};
-    if (code >= 1 && code <= 3)
-        return {ConnectionFailure::Refused, {}};
-    return {ConnectionFailure::Other, QString::fromUtf8(mosquitto_connack_string(code))};
 }
 
 } // namespace
@@ -279,19 +217,7 @@ QString MosquittoConnection::peerAddress() const {
 }
 
 QStringList MosquittoConnection::ownAddresses() const {
-    QStringList addresses;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return addresses;
-    for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
-        if (entry->ifa_addr) {
-            const QString address = numericAddress(entry->ifa_addr);
-            if (!address.isEmpty())
-                addresses << address;
-        }
-    }
-    freeifaddrs(list);
-    return addresses;
+    return ownNumericAddresses();
 }
 
 void MosquittoConnection::connectCallReturned(const SessionPtr& session, int result, int error) {
@@ -309,7 +235,7 @@ void MosquittoConnection::connectCallReturned(const SessionPtr& session, int res
     }
     owner->current_.reset();
     endSession(*session);
-    const Failure failure = failureOf(result, error);
+    const MosquittoFailure failure = failureOfResult(result, error);
     emit owner->connectFailed(failure.failure, failure.detail);
 }
 
@@ -326,7 +252,7 @@ void MosquittoConnection::brokerAnswered(const SessionPtr& session, int connackC
     }
     owner->current_.reset();
     endSession(*session);
-    const Failure failure = failureOfConnack(connackCode);
+    const MosquittoFailure failure = failureOfConnack(connackCode);
     emit owner->connectFailed(failure.failure, failure.detail);
 }
 
@@ -351,12 +277,11 @@ void MosquittoConnection::connectionEnded(const SessionPtr& session, int result,
     const bool wasConnected = session->connected;
     endSession(*session);
     if (wasConnected) {
-        const Failure failure = result == MOSQ_ERR_KEEPALIVE
-                                    ? Failure{ConnectionFailure::NotAnswering, {}}
-                                    : Failure{ConnectionFailure::Lost, {}};
-        emit owner->disconnected(failure.failure, failure.detail);
+        emit owner->disconnected(result == MOSQ_ERR_KEEPALIVE ? ConnectionFailure::NotAnswering
+                                                              : ConnectionFailure::Lost,
+                                 {});
     } else {
-        const Failure failure = failureOf(result, error);
+        const MosquittoFailure failure = failureOfResult(result, error);
         emit owner->connectFailed(failure.failure, failure.detail);
     }
 }

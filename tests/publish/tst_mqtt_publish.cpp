@@ -179,7 +179,8 @@ private slots:
             {"wind_speed", "knots", "wind_speed|kn|measurement|wind_speed"},
             {"wind_speed", "kn", "wind_speed|kn|measurement|wind_speed"},
             {"wind_speed", "ft/s", "wind_speed|ft/s|measurement|wind_speed"},
-            {"wind_speed", "Beaufort ", "|Beaufort |measurement|wind_speed"},
+            {"wind_speed", "bft", "wind_speed|Beaufort|measurement|wind_speed"},
+            {"wind_speed", "furlongs ", "|furlongs |measurement|wind_speed"},
         };
         for (const auto& [object, units, expected] : rows)
             QTest::addRow("%s %s", object, units)
@@ -339,7 +340,7 @@ private slots:
     }
 
     // Each failure is shown with its reason, and tried again after 5, 10, 20, then 30 s; a
-    // connection made resets the delays.
+    // connection made resets the delays. A problem in mqtt.cfg stops the attempts.
     void failuresRetriedWithBackoff() {
         Rig rig;
         QCOMPARE(rig.publisher.status().text, u"connecting to h:1883"_s);
@@ -371,6 +372,8 @@ private slots:
         rig.publisher.applySettings(mqttSettingsFromBytes("<Host>h</Host><Port>0</Port>", {}));
         QCOMPARE(std::pair(rig.publisher.status().text, rig.publisher.retryIntervalMs()),
                  std::pair(u"mqtt.cfg: <Port> \"0\" is not a port number (1 to 65535)"_s, -1));
+        rig.record(1); // no broker to keep it for
+        QCOMPARE(rig.publisher.waitingRecords(), size_t(0));
     }
 };
 
