@@ -42,7 +42,8 @@ bool isLoopbackAddress(const QString& address) {
 
 QString passwordWarning(const MqttSettings& settings, const NameResolver& resolve,
                         const QStringList& ownAddresses) {
-    if (settings.tls || settings.password.isEmpty())
+    // A password goes only with a user name.
+    if (settings.tls || settings.password.isEmpty() || settings.user.isEmpty())
         return {};
     const QStringList addresses = resolve(settings.host);
     const bool thisMachine =

@@ -44,7 +44,7 @@ bool isLoopbackAddress(const QString& address);
 
 // The warning line when the password goes without TLS to a host that is not this machine
 // (every address of the host loopback or one of `ownAddresses`); empty otherwise, and when
-// there is no password. A host with no address counts as another machine.
+// no password is sent (none, or no User). A host with no address counts as another machine.
 QString passwordWarning(const MqttSettings& settings, const NameResolver& resolve,
                         const QStringList& ownAddresses);
 

@@ -239,6 +239,7 @@ private slots:
         s.host = u"broker.lan"_s;
         s.tls = tls;
         s.password = password;
+        s.user = u"u"_s;
         const QString warning =
             tarnby::passwordWarning(s,
                                     [&](const QString& host) {
