@@ -124,7 +124,7 @@ FileOutcome appendLineDurably(const QString& path, const QByteArray& line) {
     return {true, QString()};
 }
 
-FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes) {
+FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes, FileAccess access) {
     // Through a link, the file it names is replaced, not the link.
     QFileInfo target(path);
     for (int depth = 0; target.isSymLink() && depth < 32; ++depth)
@@ -136,12 +136,16 @@ FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes) {
     const bool replacing = ::stat(QFile::encodeName(finalPath).constData(), &old) == 0;
     // A file of that name is the leftover of an earlier run that had the same process id.
     QFile::remove(tempPath);
+    const bool ownerOnly = access == FileAccess::OwnerOnly;
     // Private until it has the old file's permissions.
-    const int fd = openFile(tempPath, O_WRONLY | O_CREAT | O_EXCL, replacing ? 0600 : 0666);
+    const int fd =
+        openFile(tempPath, O_WRONLY | O_CREAT | O_EXCL, replacing || ownerOnly ? 0600 : 0666);
     if (fd < 0)
         return failed(errno);
-    bool done = (!replacing || ::fchmod(fd, old.st_mode & 07777) == 0) && writeAll(fd, bytes) &&
-                ::fsync(fd) == 0;
+    const bool permitted = ownerOnly   ? ::fchmod(fd, 0600) == 0
+                           : replacing ? ::fchmod(fd, old.st_mode & 07777) == 0
+                                       : true;
+    bool done = permitted && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int error = errno;
     if (!closeFile(fd) && done) {
         done = false;

@@ -30,10 +30,19 @@ QString fileErrorText(int error);
 // ("Cannot write logs/Whours.txt (disk full)").
 FileOutcome appendLineDurably(const QString& path, const QByteArray& line);
 
+// Who may read a replaced file.
+enum class FileAccess {
+    AsBefore, // the old file's permissions; a new file gets the default ones
+    OwnerOnly // 0600 from the first byte and after every rewrite (a file holding a password)
+};
+
 // Replaces `path` (or the file a link at `path` names) with `bytes` atomically: a temporary
-// file in the same folder, synced, renamed over the old one, which keeps its permissions. A
-// crash or a full disk never leaves half a file. `error` is the reason alone.
-FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes);
+// file in the same folder, synced, renamed over the old one. A crash or a full disk never
+// leaves half a file. The temporary file of a replace, or of an owner-only file, is created
+// 0600 and keeps that until it has the permissions `access` asks for. `error` is the reason
+// alone.
+FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes,
+                             FileAccess access = FileAccess::AsBefore);
 
 // Creates or truncates `path` and writes `bytes`, no sync. A regular file left incomplete by a
 // failed write is removed so no half file lingers. `error` is the reason alone.
