@@ -119,12 +119,12 @@ void ProgramStart::newFolderFilledOnce_data() {
     QTest::addColumn<QString>("samples"); // under the temporary folder
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("filled");
-    QTest::newRow("new folder") << "samples"
-                                << "share/tarnby" << true;
-    QTest::newRow("samples missing") << "none"
-                                     << "share/tarnby" << false;
-    QTest::newRow("cannot create") << "samples"
-                                   << "samples/prog.cfg/tarnby" << false;
+    const auto row = [](const char* name, const char* samples, const char* folder, bool filled) {
+        QTest::newRow(name) << QString(samples) << QString(folder) << filled;
+    };
+    row("new folder", "samples", "share/tarnby", true);
+    row("samples missing", "none", "share/tarnby", false);
+    row("cannot create", "samples", "samples/prog.cfg/tarnby", false);
 }
 
 void ProgramStart::newFolderFilledOnce() {
@@ -160,27 +160,28 @@ void ProgramStart::newFolderFilledOnce() {
 void ProgramStart::oneProgramPerFolder_data() {
     QTest::addColumn<QByteArray>("content"); // of the lock file beforehand; null: no file
     QTest::addColumn<bool>("heldElsewhere");
-    QTest::addColumn<int>("state");
+    QTest::addColumn<InstanceLock::State>("state");
     QTest::addColumn<QString>("message");
-    const int held = int(InstanceLock::State::Held), inUse = int(InstanceLock::State::InUse);
-    QTest::newRow("no lock file") << QByteArray() << false << held << "";
-    QTest::newRow("left by a dead process") << QByteArray("99999999\n\n") << false << held << "";
+    using State = InstanceLock::State;
+    QTest::newRow("no lock file") << QByteArray() << false << State::Held << "";
+    QTest::newRow("left by a dead process")
+        << QByteArray("99999999\n\n") << false << State::Held << "";
     QTest::newRow("held by another")
-        << QByteArray("4242\n") << true << inUse << "is already used by Tarnby process 4242";
+        << QByteArray("4242\n") << true << State::InUse << "is already used by Tarnby process 4242";
     QTest::newRow("held, no id yet")
-        << QByteArray("") << true << inUse << "is already used by another Tarnby process";
-    QTest::newRow("no folder") << QByteArray() << false << int(InstanceLock::State::Failed)
+        << QByteArray("") << true << State::InUse << "is already used by another Tarnby process";
+    QTest::newRow("no folder") << QByteArray() << false << State::Failed
                                << "cannot open its lock file";
 }
 
 void ProgramStart::oneProgramPerFolder() {
     QFETCH(QByteArray, content);
     QFETCH(bool, heldElsewhere);
-    QFETCH(int, state);
+    QFETCH(InstanceLock::State, state);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString folder =
-        state == int(InstanceLock::State::Failed) ? dir.filePath("gone") : dir.path();
+    const bool fails = state == InstanceLock::State::Failed;
+    const QString folder = fails ? dir.filePath("gone") : dir.path();
     const QString file = InstanceLock::fileName(folder);
     if (!content.isNull())
         write(file, content);
@@ -191,17 +192,16 @@ void ProgramStart::oneProgramPerFolder() {
         QCOMPARE(::flock(other, LOCK_EX | LOCK_NB), 0);
     {
         const InstanceLock lock(folder);
-        QCOMPARE(int(lock.state()), state);
+        QCOMPARE(lock.state(), state);
         QVERIFY2(lock.error().contains(message), qPrintable(lock.error()));
-        if (state == int(InstanceLock::State::Held)) {
+        if (state == InstanceLock::State::Held) {
             const QByteArray ownId = QByteArray::number(::getpid());
             QCOMPARE(test::readAll(file), ownId + '\n');
             const InstanceLock second(folder);
             QCOMPARE(second.state(), InstanceLock::State::InUse);
             QVERIFY2(second.error().contains(QStringLiteral("Tarnby process ") + ownId),
                      qPrintable(second.error()));
-        } else {
-            // The refused program touched nothing.
+        } else { // the refused program touched nothing
             QCOMPARE(test::readAll(file), content.isNull() ? QByteArray() : content);
             QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                      content.isNull() ? QStringList() : QStringList{"tarnby.lock"});
@@ -209,7 +209,7 @@ void ProgramStart::oneProgramPerFolder() {
     }
     if (other >= 0)
         ::close(other);
-    if (state != int(InstanceLock::State::Failed)) // released: the next program gets it
+    if (!fails) // released: the next program gets it
         QCOMPARE(InstanceLock(folder).state(), InstanceLock::State::Held);
 }
 
