@@ -23,7 +23,7 @@ FolderChoice chooseAppFolder(Program program, const QString& givenFolder,
         return {QDir::cleanPath(context.executableFolder)};
     if (program == Program::Service)
         return {QStringLiteral("/var/lib/tarnby")};
-    // The base directory specification ignores a relative XDG_DATA_HOME.
+    // XDG base directories are absolute: a relative XDG_DATA_HOME is ignored.
     const QString dataHome = QDir::isAbsolutePath(context.xdgDataHome)
                                  ? context.xdgDataHome
                                  : context.home + QStringLiteral("/.local/share");
