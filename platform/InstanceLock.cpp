@@ -17,8 +17,16 @@ QString InstanceLock::fileName(const QString& folder) {
 
 InstanceLock::InstanceLock(const QString& folder) {
     const QString path = fileName(folder);
+    const QByteArray native = QFile::encodeName(path);
     // O_CREAT only makes a file that no program holds; a held file already exists.
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A file this user may only read (another user's service holds the folder) still takes
+    // the lock, and says who holds it.
+    if (fd_ < 0 && errno == EACCES) {
+        fd_ = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            errno = EACCES;
+    }
     if (fd_ < 0) {
         error_ = QStringLiteral("Tarnby cannot open its lock file %1 (%2).")
                      .arg(path, fileErrorText(errno));
@@ -51,7 +59,7 @@ InstanceLock::InstanceLock(const QString& folder) {
     }
     state_ = State::Held;
     // The id is only for the message of a second program; the lock works without it, so a
-    // failed write (a full disk) is not an error.
+    // failed write (a full disk, a file opened read-only) is not an error.
     const QByteArray id = QByteArray::number(qint64(::getpid())) + '\n';
     if (::ftruncate(fd_, 0) == 0) {
         [[maybe_unused]] const ssize_t written = ::pwrite(fd_, id.constData(), id.size(), 0);
