@@ -49,7 +49,7 @@ HistoryState loadedDay(DayFolder& folder) {
 } // namespace
 
 // DISPLAY on a full day: the empty line appended, the file read and split, the records taken,
-// PlotGraph, and all five traces painted into a 1000 x 500 raster image.
+// the plot, and all five traces painted into a 1000 x 500 raster image.
 static void BM_LoadAndPlotDay(benchmark::State& bench) {
     DayFolder folder;
     HistoryState state;

@@ -26,7 +26,8 @@ bool isPlainNamePart(const QString& text) {
 } // namespace
 
 CsvExporter::Name CsvExporter::fileName(const QString& dayLogName, const TimeBoxes& boxes) {
-    for (const QString* box : {&boxes.Time1h, &boxes.Time1m, &boxes.Time2h, &boxes.Time2m}) {
+    for (const QString* box :
+         {&boxes.fromHour, &boxes.fromMinute, &boxes.toHour, &boxes.toMinute}) {
         if (!isPlainNamePart(*box))
             return {{},
                     QStringLiteral("The time box text \"%1\" cannot be part of a file name. A file "
@@ -36,7 +37,7 @@ CsvExporter::Name CsvExporter::fileName(const QString& dayLogName, const TimeBox
     }
     const qsizetype dot = dayLogName.indexOf(u'.');
     const QString base = dot < 0 ? QString() : dayLogName.first(dot + 1);
-    return {base + u'_' + boxes.Time1h + boxes.Time1m + u'_' + boxes.Time2h + boxes.Time2m +
+    return {base + u'_' + boxes.fromHour + boxes.fromMinute + u'_' + boxes.toHour + boxes.toMinute +
                 QStringLiteral(".csv"),
             {}};
 }

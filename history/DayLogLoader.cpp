@@ -48,7 +48,7 @@ LoadOutcome DayLogLoader::load(const QString& dayLogText, int fromTime, int toTi
     state.ToTime = toTime;
     state.LogLines = splitAtCrLf(dayLogText);
     state.RecordCount = 0;
-    state.ReplotBusy = 0;
+    state.replotBusy = false;
 
     for (const QString& line : std::as_const(state.LogLines)) {
         const TaggedValue timeText = findTaggedValue(line, "T"_L1);

@@ -1,7 +1,7 @@
 #pragma once
 // The state of the history window that outlives the window: the main window holds one for the
-// whole run and hands it to every opening of `Graph`. The loader, the plot model, the cursor
-// and the export read and write it; the window only shows it.
+// whole run and hands it to every opening of the history window. The loader, the plot model, the
+// cursor and the export read and write it; the window only shows it.
 //
 // Record k of the last load is in slot k of every record array (k = 1 to RecordCount, slot 0
 // unused). The arrays are never cleared: slots above the last load keep what an earlier load
@@ -43,11 +43,11 @@ struct HistoryState {
     QString SpeedUnits;
 
     // Plot and cursor.
-    int ButtonHeld = 0;    // 1 while a mouse button is held over the plot
-    int ReplotBusy = 0;    // 1 only while the re-plot that ends a drag runs
-    double PlotFrom = 0;   // record position at the left edge of the plot
-    double PlotTo = 0;     // record position at the right edge
-    double PlotExtent = 0; // horizontal extent of the drawing on the box; 0 while it is empty
+    bool buttonHeld = false; // while a mouse button is held over the plot
+    bool replotBusy = false; // only while the re-plot that ends a drag runs
+    double PlotFrom = 0;     // record position at the left edge of the plot
+    double PlotTo = 0;       // record position at the right edge
+    double PlotExtent = 0;   // horizontal extent of the drawing on the box; 0 while it is empty
     bool ShowVolts = true, ShowAmps = true, ShowWatts = true, ShowRPM = true, ShowWS = true;
     bool ScaledAxes = true; // fixed scales; false: scales fitted to the plotted span
 

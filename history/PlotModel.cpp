@@ -67,9 +67,6 @@ void keepScales(HistoryState& s, const std::array<Scale, TraceCount>& scales) {
     s.SpeedMax = sp.top, s.SpeedMin = sp.bottom, s.SpeedSpan = sp.span();
 }
 
-QString label(double value, std::string_view pattern, const QString& suffix) {
-    return formatPicture(value, pattern) + suffix;
-}
 } // namespace
 
 int PlotModel::recordAt(const HistoryState& state, double position) {
@@ -115,12 +112,6 @@ const std::vector<double>& PlotModel::values(const HistoryState& state, Trace tr
         break;
     }
     return state.RecSpeed;
-}
-
-std::uint32_t PlotModel::colour(Trace trace) {
-    static constexpr std::uint32_t colours[TraceCount] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
-                                                          0xFFFFFF00, 0xFFFFFFFF};
-    return colours[static_cast<int>(trace)];
 }
 
 PlotResult PlotModel::plotGraph(HistoryState& state) {
@@ -169,7 +160,6 @@ PlotResult PlotModel::plotGraph(HistoryState& state) {
         PlotTrace& out = picture.traces[static_cast<size_t>(t)];
         const Scale& scale = scales[static_cast<size_t>(t)];
         out.shown = shown(state, trace);
-        out.colour = colour(trace);
         out.span = scale.span();
         if (!out.shown)
             continue;
@@ -183,23 +173,19 @@ PlotResult PlotModel::plotGraph(HistoryState& state) {
     state.SpanWattHours = wattHours.value_or(0);
 
     PlotLabels& l = result.labels.emplace();
-    l.VMax1 = label(state.VoltsMax, "#0.00", QStringLiteral(" V"));
-    l.VMin1 = label(state.VoltsMin, "#0.00", QStringLiteral(" V"));
-    l.AMax1 = label(state.AmpsMax, "##0.0", QStringLiteral(" A"));
-    l.AMin1 = label(state.AmpsMin, "##0.0", QStringLiteral(" A"));
-    l.WMax1 = label(state.WattsMax, "###0", QStringLiteral(" W"));
-    l.WMin1 = label(state.WattsMin, "###0", QStringLiteral(" W"));
-    l.RMax1 = label(state.RPMMax, "##0", QStringLiteral(" RPM"));
-    l.RMin1 = label(state.RPMMin, "##0", QStringLiteral(" RPM"));
-    l.SMax1 = label(state.SpeedMax, "##0", u' ' + state.SpeedUnits);
-    l.SMin1 = label(state.SpeedMin, "##0", u' ' + state.SpeedUnits);
-    l.stime = timeOfRecord(state, recordAt(state, state.PlotFrom));
-    l.ftime = timeOfRecord(state, recordAt(state, state.PlotTo));
-    l.Time1h = l.stime.first(2);
-    l.Time1m = l.stime.last(2);
-    l.Time2h = l.ftime.first(2);
-    l.Time2m = l.ftime.last(2);
-    l.watts = wattHours ? label(*wattHours, "###0", QStringLiteral(" Wh")) : QStringLiteral("Wh");
+    constexpr std::array<std::string_view, TraceCount> scalePictures = {"#0.00", "##0.0", "###0",
+                                                                        "##0", "##0"};
+    for (Trace trace : AllTraces) {
+        const size_t t = traceIndex(trace);
+        const QString unit = unitSuffix(trace, state.SpeedUnits);
+        l.scaleTop[t] = formatPicture(scales[t].top, scalePictures[t]) + unit;
+        l.scaleBottom[t] = formatPicture(scales[t].bottom, scalePictures[t]) + unit;
+    }
+    l.start = timeOfRecord(state, recordAt(state, state.PlotFrom));
+    l.finish = timeOfRecord(state, recordAt(state, state.PlotTo));
+    l.boxes = {l.start.first(2), l.start.last(2), l.finish.first(2), l.finish.last(2)};
+    l.energy = wattHours ? formatPicture(*wattHours, "###0") + QStringLiteral(" Wh")
+                         : QStringLiteral("Wh");
     return result;
 }
 

@@ -3,7 +3,7 @@
 #include "app/widgets/Lamp.h"
 #include "app/widgets/ReadingsList.h"
 #include "app/widgets/StatusLabel.h"
-#include "history/widgets/Graph.h"
+#include "history/widgets/HistoryWindow.h"
 #include "setup/widgets/Calibrate.h"
 #include "setup/widgets/ProgramSetup.h"
 
@@ -68,7 +68,7 @@ void KestrinLogger::closeEvent(QCloseEvent* event) {
 }
 
 void KestrinLogger::onShowLogs() {
-    Graph historyWindow(env_, history_, this);
+    HistoryWindow historyWindow(env_, history_, this);
     env_.prompts.runModal(historyWindow);
 }
 

@@ -5,7 +5,7 @@
 //
 // Usage: history-screenshot <file.png> [<month.png>]
 
-#include "history/widgets/Graph.h"
+#include "history/widgets/HistoryWindow.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
@@ -24,7 +24,7 @@ using namespace tarnby;
 namespace {
 // November 2026 logged every day but two, windier and calmer days in turn, then the month view
 // of it with one day pointed at.
-int shootMonth(Graph& window, const test::TestEnvironment& env, const QString& file) {
+int shootMonth(HistoryWindow& window, const test::TestEnvironment& env, const QString& file) {
     for (int d = 1; d <= 30; ++d) {
         if (d == 17 || d == 18) // the logger was off
             continue;
@@ -76,7 +76,7 @@ int main(int argc, char* argv[]) {
     env.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/05 23:59 1618.2\r\n");
 
     HistoryState state;
-    Graph window(env.environment(), state, nullptr);
+    HistoryWindow window(env.environment(), state, nullptr);
     window.resize(1180, 700);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))

@@ -134,7 +134,7 @@ private slots:
         Folder folder;
         TimeBoxes boxes = Evening;
         if (!box.isEmpty())
-            boxes.Time1h = box;
+            boxes.fromHour = box;
         else
             QVERIFY(QFile::link("/dev/full", folder.path(QStringLiteral("logs/") + EveningCsv)));
         const CsvExporter::Outcome outcome = folder.exportAs(boxes, loaded(folder.dayLog));

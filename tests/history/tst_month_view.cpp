@@ -46,7 +46,7 @@ private slots:
             MonthPlot::make(month, 35).days[5].readout.endsWith(QStringLiteral(": ") + figures));
         HistoryState plotted = loaded(log);
         plotted.LogIntervalSeconds = 60;
-        QVERIFY(figures.startsWith(PlotModel::plotGraph(plotted).labels->watts + u','));
+        QVERIFY(figures.startsWith(PlotModel::plotGraph(plotted).labels->energy + u','));
         QCOMPARE(month.days[5].wattHours.value_or(-1), plotted.SpanWattHours);
         QCOMPARE(env.readFile(logOf(Day)), log); // only read
     }
