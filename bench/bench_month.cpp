@@ -1,6 +1,7 @@
 // The month view's work: 31 full day logs read and summed up as the day plot would show each.
 
 #include "acquisition/DayLogWriter.h"
+#include "acquisition/RecordLayout.h"
 #include "history/MonthSummary.h"
 
 #include <QDir>
@@ -30,10 +31,11 @@ struct MonthFolder {
             for (int i = 0; i < DayRecords; ++i) {
                 const int minute = 1 + i * 1438 / DayRecords; // 00:01 to 23:58
                 const double wave = std::sin(i / 300.0 + day);
-                const RecordAverages r{25 + wave, 8 * wave + 2, 25 * (8 * wave + 2),
-                                       150 + 100 * wave, 9 + 4 * wave};
-                total += r.watts * 10 / 3600;
-                text += recordLine(QTime(minute / 60, minute % 60), r, 0, std::max(0.0, total));
+                const Readings r{25 + wave, 8 * wave + 2, 25 * (8 * wave + 2), 150 + 100 * wave,
+                                 9 + 4 * wave};
+                total += r[readingIndex(Reading::Watts)] * 10 / 3600;
+                text +=
+                    record::recordLine(QTime(minute / 60, minute % 60), r, 0, std::max(0.0, total));
             }
             QFile file(paths.inLogs(dayLogFileName(QDate(2026, 12, day))));
             if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())

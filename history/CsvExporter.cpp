@@ -1,6 +1,6 @@
 #include "history/CsvExporter.h"
 
-#include "common/PictureFormat.h"
+#include "acquisition/RecordLayout.h"
 #include "common/TimeText.h"
 #include "history/DayLogLoader.h"
 #include "history/HistoryMessages.h"
@@ -49,17 +49,12 @@ QByteArray CsvExporter::csvText(const HistoryState& state) {
     out += "TIME,VOLTS,AMPS,WATTS,RPM,SPEED\r\n";
     for (int k = 1; k <= records; ++k) {
         const auto slot = static_cast<size_t>(k);
-        out += timeOfDayText(state.RecTime[slot] / 60).toLatin1();
-        out += ',';
-        out += formatPicture(state.RecVolts[slot], "##.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecAmps[slot], "###.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecWatts[slot], "####.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecRPM[slot], "####").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecSpeed[slot], "###.0").toLatin1();
+        out += timeOfDayText(state.records.time[slot] / 60).toLatin1();
+        // The readings in the day log's own pictures, in the columns' order.
+        for (Trace trace : AllTraces) {
+            out += ',';
+            out += record::readingText(trace, state.records.of(trace)[slot]);
+        }
         out += "\r\n";
     }
     return out;

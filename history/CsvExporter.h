@@ -10,8 +10,9 @@
 // or a control character.
 //
 // Content: "TIME,VOLTS,AMPS,WATTS,RPM,SPEED", then one row per record of the last load (slots
-// 1 to RecordCount, at most 9,999), each line ended by CR LF; fields hh:mm, "##.00", "###.00",
-// "####.00", "####", "###.0". With no record loaded the file holds one empty line.
+// 1 to RecordCount, at most 9,999), each line ended by CR LF; the time as hh:mm, the readings
+// in the pictures of the day-log record ("##.00", "###.00", "####.00", "####", "###.0"). With
+// no record loaded the file holds one empty line.
 
 #include "common/AppPaths.h"
 #include "history/HistoryState.h"

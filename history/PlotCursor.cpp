@@ -3,7 +3,6 @@
 #include "common/DisplayRounding.h"
 #include "common/NumberText.h"
 #include "common/TimeText.h"
-#include "history/PlotModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +21,7 @@ PlotCursor::Readout PlotCursor::move(double x) {
     const double timeRecord = std::floor(state_.PlotFrom + x);
     if (timeRecord < 1 || timeRecord > last)
         return out;
-    timeText_ = timeOfDayText(state_.RecTime[static_cast<size_t>(timeRecord)] / 60);
+    timeText_ = timeOfDayText(state_.records.time[static_cast<size_t>(timeRecord)] / 60);
     out.timeWritten = true;
     out.time = timeText_;
 
@@ -32,8 +31,8 @@ PlotCursor::Readout PlotCursor::move(double x) {
     const auto k = static_cast<size_t>(valueRecord);
     out.valuesWritten = true;
     for (Trace trace : AllTraces)
-        out.values[traceIndex(trace)] = displayText(PlotModel::values(state_, trace)[k], 2) +
-                                        unitSuffix(trace, state_.SpeedUnits);
+        out.values[traceIndex(trace)] =
+            displayText(state_.records.of(trace)[k], 2) + unitSuffix(trace, state_.SpeedUnits);
 
     if (!state_.replotBusy && state_.buttonHeld) {
         addBar(std::min(press_, x), std::max(press_, x));

@@ -59,9 +59,8 @@ struct PlotResult {
 
 class PlotModel {
 public:
-    // One plot: leaves the scale ends, spans, SpanWattHours and PlotExtent in `state`.
-    // The box is only cleared (and no label changes) when PlotFrom is not less than PlotTo or
-    // no record is loaded.
+    // One plot; leaves the drawing's extent in PlotExtent. The box is only cleared (and no label
+    // changes) when PlotFrom is not less than PlotTo or no record is loaded.
     static PlotResult plotGraph(HistoryState& state);
 
     // The record for a position: the nearest whole number, a half to the even neighbour,
@@ -75,8 +74,6 @@ public:
     // under the plot, and a day's energy in the month summary. Empty when the logging interval
     // is not known.
     static std::optional<double> spanWattHours(const HistoryState& state);
-
-    static const std::vector<double>& values(const HistoryState& state, Trace trace);
 };
 
 } // namespace tarnby

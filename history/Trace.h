@@ -1,19 +1,20 @@
 #pragma once
-// The five traces of the day plot, one per reading of a day-log record, in drawing order. Every
-// per-trace array of the history (values, flags, labels) is indexed by this order.
+// The five traces of the day plot: one per reading of a day-log record, in the record's order,
+// which is also the drawing order. Every per-trace array of the history (values, flags, labels)
+// is indexed by it.
+
+#include "acquisition/Reading.h"
 
 #include <QString>
-#include <array>
 
 namespace tarnby {
 
-enum class Trace { Volts, Amps, Watts, RPM, Speed };
-inline constexpr int TraceCount = 5;
-inline constexpr std::array<Trace, TraceCount> AllTraces = {Trace::Volts, Trace::Amps, Trace::Watts,
-                                                            Trace::RPM, Trace::Speed};
+using Trace = Reading;
+inline constexpr int TraceCount = ReadingCount;
+inline constexpr auto AllTraces = AllReadings;
 
 inline constexpr size_t traceIndex(Trace trace) {
-    return static_cast<size_t>(trace);
+    return readingIndex(trace);
 }
 
 // What follows a value of the trace in the scale labels and the cursor readout: " V", " A",

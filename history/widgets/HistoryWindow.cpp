@@ -3,7 +3,6 @@
 #include "acquisition/DayLogWriter.h"
 #include "history/CsvExporter.h"
 #include "history/DayLogLoader.h"
-#include "history/HistoryMessages.h"
 #include "history/HistorySettings.h"
 #include "history/MonthCsv.h"
 #include "history/MonthPlot.h"
@@ -11,7 +10,6 @@
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/MonthView.h"
 #include "history/widgets/PlotWidget.h"
-#include "platform/FileWriting.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -90,8 +88,8 @@ void HistoryWindow::prepareOpening() {
     for (QCheckBox* box : traceBoxes_)
         box->setChecked(true);
     scaledBox_->setChecked(true);
-    state_.ScaledAxes = state_.ShowVolts = state_.ShowAmps = state_.ShowWatts = state_.ShowRPM =
-        state_.ShowWS = true;
+    state_.ScaledAxes = true;
+    state_.traceShown.fill(true);
 }
 
 void HistoryWindow::showFolder(const QModelIndex& folder) {
@@ -137,23 +135,7 @@ void HistoryWindow::pickDayLog(const QString& name) {
 }
 
 void HistoryWindow::setTraceShown(Trace trace, bool shown) {
-    switch (trace) {
-    case Trace::Volts:
-        state_.ShowVolts = shown;
-        break;
-    case Trace::Amps:
-        state_.ShowAmps = shown;
-        break;
-    case Trace::Watts:
-        state_.ShowWatts = shown;
-        break;
-    case Trace::RPM:
-        state_.ShowRPM = shown;
-        break;
-    case Trace::Speed:
-        state_.ShowWS = shown;
-        break;
-    }
+    state_.traceShown[traceIndex(trace)] = shown;
     if (state_.RecordCount > 1)
         replot();
 }
@@ -166,37 +148,14 @@ void HistoryWindow::setScaledAxes(bool scaled) {
 }
 
 void HistoryWindow::displayDayLog() {
-    const QString name = dayLogName_->text();
-    if (name.isEmpty()) {
-        message(chooseDayLogMessage());
+    const DayLogLoader::Displayed displayed =
+        DayLogLoader::display(env_.paths, dayLogName_->text(), timeBoxes(), state_);
+    if (!displayed.loaded()) {
+        message(displayed.message);
         return;
     }
-    const TimeRangeCheck range = readTimeRange(timeBoxes());
-    if (!range.range) {
-        message(range.message);
-        return;
-    }
-    const QString path = env_.paths.inLogs(name);
-    // A day log that cannot take its empty line (read-only) is still loaded.
-    appendEmptyLine(path);
-    const FileText file = readWholeFile(path);
-    if (!file.ok) {
-        message(QStringLiteral("The day log %1 cannot be read (%2).")
-                    .arg(QDir::toNativeSeparators(path), file.error));
-        return;
-    }
-    switch (DayLogLoader::load(file.text, range.range->from, range.range->to, state_)) {
-    case LoadOutcome::Loaded:
-        monthButton_->setChecked(false);
-        replot();
-        break;
-    case LoadOutcome::NoData:
-        message(DayLogLoader::noDataMessage());
-        break;
-    case LoadOutcome::TooMany:
-        message(DayLogLoader::tooManyRecordsMessage());
-        break;
-    }
+    monthButton_->setChecked(false);
+    replot();
 }
 
 void HistoryWindow::exportCsv() {

@@ -95,8 +95,9 @@ private slots:
         QFETCH(int, timeRecord);
         QFETCH(int, valueRecord);
         HistoryState s = plottedDay(1000);
-        s.RecTime[1001] = 23 * 3600;
-        s.RecWatts[1001] = 99;
+        s.records.time.push_back(23 * 3600); // a slot past the last loaded record
+        for (std::vector<double>& values : s.records.values)
+            values.push_back(99);
         s.PlotFrom = plotFrom;
         PlotModel::plotGraph(s);
         const PlotCursor::Readout r = PlotCursor(s).move(x);

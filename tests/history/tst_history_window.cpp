@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(state.PlotFrom, from);
         QCOMPARE(state.PlotTo, to);
         const auto timeAt = [&state](double position) {
-            return timeOfDayText(state.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
+            return timeOfDayText(state.records.time[static_cast<size_t>(std::nearbyint(position))] /
+                                 60);
         };
         QCOMPARE((QStringList{boxes("Time1h", "Time1m"), boxes("Time2h", "Time2m"),
                               textOf(window, "VMax1")}),
