@@ -1,4 +1,7 @@
 // The month view's work: 31 full day logs read and summed up as the day plot would show each.
+//
+// With TARNBY_MONTH_DIR set, the day logs are written to that folder's logs/ and left there, so
+// bench/month_summary_reference.py can summarize the same files.
 
 #include "acquisition/DayLogWriter.h"
 #include "acquisition/RecordLayout.h"
@@ -19,11 +22,16 @@ constexpr int DayRecords = 9999; // the loader's limit, all in the whole day's r
 // logger writes it.
 struct MonthFolder {
     QTemporaryDir dir;
-    AppPaths paths{dir.path()};
+    AppPaths paths{folder(dir)};
     qint64 bytes = 0;
 
+    static QString folder(const QTemporaryDir& temporary) {
+        const QByteArray kept = qgetenv("TARNBY_MONTH_DIR");
+        return kept.isEmpty() ? temporary.path() : QString::fromLocal8Bit(kept);
+    }
+
     MonthFolder() {
-        QDir(dir.path()).mkdir(QStringLiteral("logs"));
+        QDir(paths.folder()).mkpath(QStringLiteral("logs"));
         for (int day = 1; day <= 31; ++day) {
             QByteArray text;
             text.reserve(DayRecords * 90);
