@@ -34,6 +34,27 @@ const char* asBytes(QStringView text, qsizetype begin, qsizetype end,
     return bytes.data();
 }
 
+// A text in the grammar that is too long for the exact division below: its value from
+// std::from_chars. Kept out of line so that the common short texts do not pay for it.
+template <typename View>
+[[gnu::noinline]] bool readLong(View text, qsizetype begin, qsizetype end, qsizetype digitsBegin,
+                                qsizetype pointAt, double& value, bool& outOfRange) {
+    QVarLengthArray<char, 64> bytes;
+    const char* first = asBytes(text, begin, end, bytes);
+    const char* last = first + (end - begin);
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
+    if (ec == std::errc::result_out_of_range) {
+        // Too large when a digit before the point is not zero (the value is at least 1),
+        // otherwise too small to tell from zero.
+        outOfRange = false;
+        for (qsizetype i = digitsBegin; i < pointAt; ++i)
+            outOfRange = outOfRange || codeAt(text, i) != '0';
+        value = codeAt(text, begin) == '-' ? -0.0 : 0.0;
+        return !outOfRange;
+    }
+    return ec == std::errc() && ptr == last;
+}
+
 // The rule. The grammar: blanks, an optional sign, digits with at most one point (at least one
 // digit), blanks; a text outside it is not a number. Its value is the correctly rounded double
 // of the decimal text; a value too small for a double is zero (with its sign), one too large is
@@ -82,20 +103,7 @@ template <typename View> bool read(View text, double& value, bool& outOfRange) {
         value = negative ? -quotient : quotient;
         return true;
     }
-    QVarLengthArray<char, 64> bytes;
-    const char* first = asBytes(text, begin, end, bytes);
-    const char* last = first + (end - begin);
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::fixed);
-    if (ec == std::errc::result_out_of_range) {
-        // Too large when a digit before the point is not zero (the value is at least 1),
-        // otherwise too small to tell from zero.
-        outOfRange = false;
-        for (qsizetype i = digitsBegin; i < pointAt; ++i)
-            outOfRange = outOfRange || codeAt(text, i) != '0';
-        value = negative ? -0.0 : 0.0;
-        return !outOfRange;
-    }
-    return ec == std::errc() && ptr == last;
+    return readLong(text, begin, end, digitsBegin, pointAt, value, outOfRange);
 }
 
 template <typename View> NumberReading reading(View text) {

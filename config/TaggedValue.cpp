@@ -4,6 +4,9 @@
 
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tarnby {
 
@@ -44,6 +47,20 @@ template <typename Char> std::uint64_t openingsFrom(const Char* chars, qsizetype
     };
     std::uint64_t found = 0;
     int lane = 0;
+#if defined(__SSE2__)
+    // Where the processor compares 16 bytes at once (every x86-64 does), it takes whole blocks
+    // of 16 that way: the same lanes, fewer instructions.
+    if constexpr (sizeof(Char) == 1) {
+        const __m128i openings = _mm_set1_epi8('<');
+        for (; lane < 64 && at + lane + 16 <= n; lane += 16) {
+            const __m128i block =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + at + lane));
+            const auto lanes =
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, openings)));
+            found |= std::uint64_t(lanes) << lane;
+        }
+    }
+#endif
     for (; lane < 64 && at + lane + Lanes <= n; lane += Lanes) {
         std::uint64_t word;
         std::memcpy(&word, chars + at + lane, 8);
@@ -57,15 +74,17 @@ template <typename Char> std::uint64_t openingsFrom(const Char* chars, qsizetype
     return found;
 }
 
-// Whether `key` followed by ">" stands in `text` from `at` on. A Latin-1 key byte above 0x7F
-// matches the same code point in text.
-template <typename View> bool keyAndCloseAt(View text, qsizetype at, QByteArrayView key) {
-    if (at + key.size() >= text.size())
+// Whether `key` followed by ">" stands in `text` from `at` on, once the character at `at` is
+// known to be the key's first (or ">" for an empty key). A Latin-1 key byte above 0x7F matches
+// the same code point in text.
+template <typename View> bool restOfTagAt(View text, qsizetype at, QByteArrayView key) {
+    const qsizetype close = at + key.size();
+    if (close >= text.size() || codeAt(text, close) != '>')
         return false;
-    for (qsizetype i = 0; i < key.size(); ++i)
+    for (qsizetype i = 1; i < key.size(); ++i)
         if (codeAt(text, at + i) != static_cast<unsigned char>(key.data()[i]))
             return false;
-    return codeAt(text, at + key.size()) == '>';
+    return true;
 }
 
 TaggedValue toValue(QStringView text, Status status, qsizetype start, qsizetype length) {
@@ -123,7 +142,7 @@ template <typename View, typename Result> void TaggedKeys::locate(View text, Res
             unsigned opening = first < 256 ? byNextChar_[first] & openLeft : 0;
             for (; opening != 0; opening &= opening - 1) {
                 const int i = std::countr_zero(opening);
-                if (keyAndCloseAt(text, at + 1, keys_[static_cast<size_t>(i)])) {
+                if (restOfTagAt(text, at + 1, keys_[static_cast<size_t>(i)])) {
                     open[static_cast<size_t>(i)] = at;
                     openLeft &= ~(1u << i);
                 }
@@ -134,7 +153,7 @@ template <typename View, typename Result> void TaggedKeys::locate(View text, Res
             unsigned closing = second < 256 ? byNextChar_[second] & closeLeft : 0;
             for (; closing != 0; closing &= closing - 1) {
                 const int i = std::countr_zero(closing);
-                if (keyAndCloseAt(text, at + 2, keys_[static_cast<size_t>(i)])) {
+                if (restOfTagAt(text, at + 2, keys_[static_cast<size_t>(i)])) {
                     close[static_cast<size_t>(i)] = at;
                     closeLeft &= ~(1u << i);
                 }
