@@ -1,7 +1,6 @@
 #include "acquisition/DayLogWriter.h"
 
-#include "common/PictureFormat.h"
-#include "common/TimeText.h"
+#include "acquisition/RecordLayout.h"
 
 namespace tarnby {
 
@@ -12,41 +11,17 @@ QString dayLogFileName(const QDate& date) {
         .arg(date.day(), 2, 10, QChar(u'0'));
 }
 
-QByteArray recordLine(const QTime& time, const RecordAverages& averages, int modeValue,
-                      double wattHourTotal) {
-    QByteArray line;
-    line.reserve(96);
-    line += "<T>";
-    line += timeOfDayText(time).toLatin1();
-    line += "</T><V>";
-    line += formatPicture(averages.volts, "##.00").toLatin1();
-    line += "</V><I>";
-    line += formatPicture(averages.amps, "###.00").toLatin1();
-    line += "</I><W>";
-    line += formatPicture(averages.watts, "####.00").toLatin1();
-    line += "</W><R>";
-    line += formatPicture(averages.rpm, "####").toLatin1();
-    line += "</R><S>";
-    line += formatPicture(averages.speed, "###.0").toLatin1();
-    line += "</S><M>";
-    line += QByteArray::number(modeValue);
-    line += "</M>   ";
-    line += formatPicture(wattHourTotal, "######.0").toLatin1();
-    line += "Wh\r\n";
-    return line;
-}
-
 DayLogWriter::Outcome DayLogWriter::writeRecord(const QDateTime& now, IntervalSums& sums,
                                                 const LiveReadings& readings) {
-    RecordAverages averages = last_;
+    Readings averages = last_;
     if (sums.SampleCount != 0) {
         const double count = static_cast<double>(sums.SampleCount);
         averages = {sums.SumVolts / count, sums.SumAmps / count, sums.SumWatts / count,
                     sums.SumRPM / count, sums.SumSpeed / count};
     }
     const QString fileName = dayLogFileName(now.date());
-    held_.push_back(
-        {fileName, recordLine(now.time(), averages, readings.ModeValue, readings.WattHourTotal)});
+    held_.push_back({fileName, record::recordLine(now.time(), averages, readings.ModeValue,
+                                                  readings.WattHourTotal)});
     if (held_.size() > MaxHeldRecords)
         held_.pop_front();
     last_ = averages;

@@ -1,8 +1,9 @@
 #pragma once
 // The day-log record writer: one record per logging interval, appended to
-// logs/P_yyyy_mm_dd.txt of the date at the tick.
+// logs/P_yyyy_mm_dd.txt of the date at the tick. The record line is laid out in RecordLayout.h.
 
 #include "acquisition/LiveReadings.h"
+#include "acquisition/Reading.h"
 #include "common/AppPaths.h"
 #include "platform/FileWriting.h"
 
@@ -12,17 +13,8 @@
 
 namespace tarnby {
 
-struct RecordAverages {
-    double volts = 0, amps = 0, watts = 0, rpm = 0, speed = 0;
-};
-
 // "P_2010_03_07.txt"
 QString dayLogFileName(const QDate& date);
-
-// One record line, CR LF included:
-// <T>14:05</T><V>12.57</V><I>3.20</I><W>40.22</W><R>123</R><S>5.3</S><M>0</M>   1234.5Wh
-QByteArray recordLine(const QTime& time, const RecordAverages& averages, int modeValue,
-                      double wattHourTotal);
 
 class DayLogWriter {
 public:
@@ -48,7 +40,6 @@ public:
     // reached the file but could not be confirmed on disk is reported and not written again.
     Outcome writeRecord(const QDateTime& now, IntervalSums& sums, const LiveReadings& readings);
 
-    const RecordAverages& lastAverages() const { return last_; }
     // Records built but not yet on disk.
     size_t heldRecords() const { return held_.size(); }
 
@@ -58,7 +49,7 @@ private:
         QByteArray line;
     };
     AppPaths paths_;
-    RecordAverages last_;
+    Readings last_{}; // the averages of the previous record, by Reading
     std::deque<HeldRecord> held_;
 };
 

@@ -3,6 +3,8 @@
 #include "common/NumberText.h"
 #include "config/TaggedValue.h"
 
+#include <array>
+
 namespace tarnby {
 
 namespace {
@@ -11,8 +13,7 @@ using Status = TaggedValue::Status;
 // V and I: their absence (or the single character "0") means the board had no reading.
 enum class Required { Present, Absent, Corrupt };
 
-Required requiredValue(QByteArrayView frameText, QByteArrayView tag, double& value) {
-    const TaggedBytes raw = findTaggedValue(frameText, tag);
+Required requiredValue(const TaggedBytes& raw, double& value) {
     if (raw.status == Status::ClosingBeforeOpening)
         return Required::Corrupt;
     if (!raw.found() || raw.value.isEmpty() || raw.value == QByteArrayView("0"))
@@ -23,23 +24,32 @@ Required requiredValue(QByteArrayView frameText, QByteArrayView tag, double& val
     value = number.value.value_or(0.0);
     return Required::Present;
 }
-} // namespace
 
-double frameNumber(QByteArrayView frameText, QByteArrayView tag, bool* corrupt) {
-    const TaggedBytes raw = findTaggedValue(frameText, tag);
+double optionalValue(const TaggedBytes& raw, bool* corrupt) {
     if (raw.status == Status::ClosingBeforeOpening && corrupt)
         *corrupt = true;
     if (!raw.found())
         return 0.0;
     return readNumber(raw.value).value_or(0.0);
 }
+} // namespace
+
+double frameNumber(QByteArrayView frameText, QByteArrayView tag, bool* corrupt) {
+    return optionalValue(findTaggedValue(frameText, tag), corrupt);
+}
 
 FrameExtraction extractFrameValues(QByteArrayView frameText) {
+    // The five tags, found in one pass over the frame.
+    enum { V, I, R, M, S, Tags };
+    static const TaggedKeys keys{"V", "I", "R", "M", "S"};
+    std::array<TaggedBytes, Tags> raw;
+    keys.find(frameText, raw.data());
+
     FrameExtraction result;
     // In this order: a V that is absent drops the frame even when a later tag is corrupt.
     for (const auto& [tag, field] :
-         {std::pair{"V", &FrameValues::V}, std::pair{"I", &FrameValues::I}}) {
-        switch (requiredValue(frameText, tag, result.values.*field)) {
+         {std::pair{V, &FrameValues::V}, std::pair{I, &FrameValues::I}}) {
+        switch (requiredValue(raw[tag], result.values.*field)) {
         case Required::Corrupt:
             result.outcome = FrameExtraction::Outcome::Corrupt;
             return result;
@@ -51,9 +61,9 @@ FrameExtraction extractFrameValues(QByteArrayView frameText) {
         }
     }
     bool corrupt = false;
-    result.values.R = frameNumber(frameText, "R", &corrupt);
-    result.values.M = frameNumber(frameText, "M", &corrupt);
-    result.values.S = frameNumber(frameText, "S", &corrupt);
+    result.values.R = optionalValue(raw[R], &corrupt);
+    result.values.M = optionalValue(raw[M], &corrupt);
+    result.values.S = optionalValue(raw[S], &corrupt);
     result.outcome =
         corrupt ? FrameExtraction::Outcome::Corrupt : FrameExtraction::Outcome::Accepted;
     return result;

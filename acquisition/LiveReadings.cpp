@@ -1,5 +1,6 @@
 #include "acquisition/LiveReadings.h"
 
+#include "acquisition/Reading.h"
 #include "common/DisplayRounding.h"
 #include "common/NumberText.h"
 
@@ -64,8 +65,7 @@ bool computeReadings(const FrameValues& frame, const CalibrationNumbers& factors
     const std::optional<double> rpm = rounded(frame.R / *rpmDivider * 60, 1);
     if (!rpm)
         return false;
-    // Above 500 the pulse count is interference, not the generator.
-    readings.LiveRPM = *rpm > 500 ? 0.0 : *rpm;
+    readings.LiveRPM = plausibleRpm(*rpm);
 
     const std::optional<double> wsDivider = divisor(factors.WSDivider);
     if (!wsDivider)

@@ -1,10 +1,9 @@
 #pragma once
 // A generated day log for the benchmarks: a small wind-charged 24 V battery bank over one day
 // (gusty wind, a generator that cuts in at about 7 MPH, a household load that drains the bank
-// when the wind drops), one record line per reading in the logger's format.
+// when the wind drops), one record line per reading as the logger writes it.
 
-#include "common/PictureFormat.h"
-#include "common/TimeText.h"
+#include "acquisition/RecordLayout.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -46,14 +45,8 @@ inline QByteArray generatedDayLog(int count) {
         const double watts = volts * amps;
         wattHours += watts * 10 / 3600; // a record every 10 seconds
 
-        bytes += "<T>" + timeOfDayText(minute).toLatin1() + "</T>";
-        bytes += "<V>" + formatPicture(volts, "##.00").toLatin1() + "</V>";
-        bytes += "<I>" + formatPicture(amps, "###.00").toLatin1() + "</I>";
-        bytes += "<W>" + formatPicture(watts, "####.00").toLatin1() + "</W>";
-        bytes += "<R>" + formatPicture(rpm, "####").toLatin1() + "</R>";
-        bytes += "<S>" + formatPicture(speed, "###.0").toLatin1() + "</S>";
-        bytes += "<M>0</M>   " + formatPicture(std::max(0.0, wattHours), "######.0").toLatin1() +
-                 "Wh\r\n";
+        bytes += record::recordLine(QTime(minute / 60, minute % 60),
+                                    {volts, amps, watts, rpm, speed}, 0, std::max(0.0, wattHours));
     }
     return bytes;
 }

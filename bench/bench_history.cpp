@@ -20,6 +20,8 @@ using namespace tarnby;
 
 namespace {
 constexpr int DayRecords = 9999; // the loader's limit, all in the default range
+const TimeBoxes WholeDayBoxes{QStringLiteral("00"), QStringLiteral("00"), QStringLiteral("23"),
+                              QStringLiteral("59")};
 
 // An application folder with logs/P_2026_12_06.txt holding a generated day.
 struct DayFolder {
@@ -41,25 +43,23 @@ HistoryState loadedDay(DayFolder& folder) {
     HistoryState state;
     state.LogIntervalSeconds = 10;
     state.SpeedUnits = QStringLiteral("MPH");
-    const FileText text = readWholeFile(folder.paths.inLogs(folder.dayLog));
-    if (DayLogLoader::load(text.text, 0, (23 * 60 + 59) * 60, state) != LoadOutcome::Loaded)
+    const FileBytes file = readWholeFile(folder.paths.inLogs(folder.dayLog));
+    if (DayLogLoader::load(file.bytes, WholeDay, state) != LoadOutcome::Loaded)
         qFatal("the generated day does not load");
     return state;
 }
 } // namespace
 
-// DISPLAY on a full day: the empty line appended, the file read and split, the records taken,
-// PlotGraph, and all five traces painted into a 1000 x 500 raster image.
+// DISPLAY on a full day: the empty line appended, the file read and its records taken, the
+// plot, and all five traces painted into a 1000 x 500 raster image.
 static void BM_LoadAndPlotDay(benchmark::State& bench) {
     DayFolder folder;
     HistoryState state;
     state.LogIntervalSeconds = 10;
     QImage image(1000, 500, QImage::Format_RGB32);
-    const QString path = folder.paths.inLogs(folder.dayLog);
     for (auto _ : bench) {
-        appendEmptyLine(path);
-        const FileText text = readWholeFile(path);
-        DayLogLoader::load(text.text, 0, (23 * 60 + 59) * 60, state);
+        if (!DayLogLoader::display(folder.paths, folder.dayLog, WholeDayBoxes, state).loaded())
+            bench.SkipWithError("the day did not load");
         const PlotResult plot = PlotModel::plotGraph(state);
         QPainter painter(&image);
         paintPlot(painter, image.rect(), plot.picture, {});
@@ -75,12 +75,8 @@ BENCHMARK(BM_LoadAndPlotDay)->Unit(benchmark::kMillisecond);
 static void BM_LoadDay(benchmark::State& bench) {
     DayFolder folder;
     HistoryState state;
-    const QString path = folder.paths.inLogs(folder.dayLog);
-    for (auto _ : bench) {
-        appendEmptyLine(path);
-        const FileText text = readWholeFile(path);
-        DayLogLoader::load(text.text, 0, (23 * 60 + 59) * 60, state);
-    }
+    for (auto _ : bench)
+        DayLogLoader::display(folder.paths, folder.dayLog, WholeDayBoxes, state);
 }
 BENCHMARK(BM_LoadDay)->Unit(benchmark::kMillisecond);
 

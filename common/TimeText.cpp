@@ -18,36 +18,65 @@ QString timeOfDayText(int minutesSinceMidnight) {
 }
 
 namespace {
-std::optional<int> readField(QStringView part, int maximum) {
-    part = part.trimmed();
-    if (part.isEmpty() || part.size() > 2)
-        return std::nullopt;
-    int value = 0;
-    for (QChar c : part) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
+unsigned codeAt(QStringView text, qsizetype i) {
+    return text.data()[i].unicode();
+}
+unsigned codeAt(QByteArrayView text, qsizetype i) {
+    return static_cast<unsigned char>(text.data()[i]);
+}
+bool isSpace(QStringView, unsigned c) {
+    return QChar::isSpace(c);
+}
+bool isSpace(QByteArrayView, unsigned c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Hours ":" minutes, optionally ":" seconds, each part one or two digits with white space
+// around them tolerated.
+template <typename View> std::optional<int> readTime(View text) {
+    const qsizetype n = text.size();
+    qsizetype first = -1, second = -1;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (codeAt(text, i) != ':')
+            continue;
+        if (first >= 0) {
+            second = i;
+            break;
+        }
+        first = i;
     }
-    if (value > maximum)
+    // The part text[begin, end) as a number of at most `maximum`.
+    const auto part = [&text](qsizetype begin, qsizetype end, int maximum, int& value) {
+        while (begin < end && isSpace(text, codeAt(text, begin)))
+            ++begin;
+        while (end > begin && isSpace(text, codeAt(text, end - 1)))
+            --end;
+        if (begin == end || end - begin > 2)
+            return false;
+        value = 0;
+        for (qsizetype i = begin; i < end; ++i) {
+            const unsigned digit = codeAt(text, i) - '0';
+            if (digit > 9)
+                return false;
+            value = value * 10 + static_cast<int>(digit);
+        }
+        return value <= maximum;
+    };
+    int hours = 0, minutes = 0, seconds = 0;
+    if (first < 0 || !part(0, first, 23, hours) ||
+        !part(first + 1, second < 0 ? n : second, 59, minutes) ||
+        (second >= 0 && !part(second + 1, n, 59, seconds)))
         return std::nullopt;
-    return value;
+    return hours * 3600 + minutes * 60 + seconds;
 }
 } // namespace
 
 std::optional<int> readTimeOfDay(QStringView text) {
-    const qsizetype first = text.indexOf(u':');
-    if (first < 0)
-        return std::nullopt;
-    const qsizetype second = text.indexOf(u':', first + 1);
-    const auto hours = readField(text.first(first), 23);
-    const auto minutes = readField(
-        second < 0 ? text.sliced(first + 1) : text.sliced(first + 1, second - first - 1), 59);
-    std::optional<int> seconds = 0;
-    if (second >= 0)
-        seconds = readField(text.sliced(second + 1), 59);
-    if (!hours || !minutes || !seconds)
-        return std::nullopt;
-    return *hours * 3600 + *minutes * 60 + *seconds;
+    return readTime(text);
+}
+
+std::optional<int> readTimeOfDay(QByteArrayView text) {
+    return readTime(text);
 }
 
 } // namespace tarnby

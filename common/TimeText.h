@@ -2,6 +2,7 @@
 // Time-of-day text: 24-hour hours and minutes, two digits each, separated by ":" (09:30).
 // Used by day-log records, watt-hour lines, the history window and CSV rows.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <QTime>
@@ -17,5 +18,8 @@ QString timeOfDayText(int minutesSinceMidnight);
 // either part tolerated, as "7:5", "07:05", " 9:30"), optionally followed by ":" seconds.
 // Hours 0..23, minutes and seconds 0..59. Returns seconds since midnight; empty otherwise.
 std::optional<int> readTimeOfDay(QStringView text);
+// The same rule on bytes (day logs are read as they are); the white space around a part is
+// ASCII white space there.
+std::optional<int> readTimeOfDay(QByteArrayView text);
 
 } // namespace tarnby

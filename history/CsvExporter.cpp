@@ -1,6 +1,6 @@
 #include "history/CsvExporter.h"
 
-#include "common/PictureFormat.h"
+#include "acquisition/RecordLayout.h"
 #include "common/TimeText.h"
 #include "history/DayLogLoader.h"
 #include "history/HistoryMessages.h"
@@ -26,7 +26,8 @@ bool isPlainNamePart(const QString& text) {
 } // namespace
 
 CsvExporter::Name CsvExporter::fileName(const QString& dayLogName, const TimeBoxes& boxes) {
-    for (const QString* box : {&boxes.Time1h, &boxes.Time1m, &boxes.Time2h, &boxes.Time2m}) {
+    for (const QString* box :
+         {&boxes.fromHour, &boxes.fromMinute, &boxes.toHour, &boxes.toMinute}) {
         if (!isPlainNamePart(*box))
             return {{},
                     QStringLiteral("The time box text \"%1\" cannot be part of a file name. A file "
@@ -36,7 +37,7 @@ CsvExporter::Name CsvExporter::fileName(const QString& dayLogName, const TimeBox
     }
     const qsizetype dot = dayLogName.indexOf(u'.');
     const QString base = dot < 0 ? QString() : dayLogName.first(dot + 1);
-    return {base + u'_' + boxes.Time1h + boxes.Time1m + u'_' + boxes.Time2h + boxes.Time2m +
+    return {base + u'_' + boxes.fromHour + boxes.fromMinute + u'_' + boxes.toHour + boxes.toMinute +
                 QStringLiteral(".csv"),
             {}};
 }
@@ -48,17 +49,12 @@ QByteArray CsvExporter::csvText(const HistoryState& state) {
     out += "TIME,VOLTS,AMPS,WATTS,RPM,SPEED\r\n";
     for (int k = 1; k <= records; ++k) {
         const auto slot = static_cast<size_t>(k);
-        out += timeOfDayText(state.RecTime[slot] / 60).toLatin1();
-        out += ',';
-        out += formatPicture(state.RecVolts[slot], "##.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecAmps[slot], "###.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecWatts[slot], "####.00").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecRPM[slot], "####").toLatin1();
-        out += ',';
-        out += formatPicture(state.RecSpeed[slot], "###.0").toLatin1();
+        out += timeOfDayText(state.records.time[slot] / 60).toLatin1();
+        // The readings in the day log's own pictures, in the columns' order.
+        for (Trace trace : AllTraces) {
+            out += ',';
+            out += record::readingText(trace, state.records.of(trace)[slot]);
+        }
         out += "\r\n";
     }
     return out;

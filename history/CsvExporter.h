@@ -3,14 +3,16 @@
 // folder, named after the chosen day log and the time boxes as they stand.
 //
 // File name: the day log's name up to and including its first "." (empty when it has none),
-// "_", Time1h and Time1m joined, "_", Time2h and Time2m joined, ".csv": P_2010_03_07.txt with
-// boxes 06 30 18 05 gives P_2010_03_07._0630_1805.csv. The box texts go in as typed (9 and 5
-// give _95_), but a text that is not a plain part of a file name is refused: "..", a path
-// separator, a character some file systems cannot hold (: * ? " < > |) or a control character.
+// "_", the From hour and minute boxes joined, "_", the To hour and minute boxes joined, ".csv":
+// P_2010_03_07.txt with boxes 06 30 18 05 gives P_2010_03_07._0630_1805.csv. The box texts go
+// in as typed (9 and 5 give _95_), but a text that is not a plain part of a file name is
+// refused: "..", a path separator, a character some file systems cannot hold (: * ? " < > |)
+// or a control character.
 //
 // Content: "TIME,VOLTS,AMPS,WATTS,RPM,SPEED", then one row per record of the last load (slots
-// 1 to RecordCount, at most 9,999), each line ended by CR LF; fields hh:mm, "##.00", "###.00",
-// "####.00", "####", "###.0". With no record loaded the file holds one empty line.
+// 1 to RecordCount, at most 9,999), each line ended by CR LF; the time as hh:mm, the readings
+// in the pictures of the day-log record ("##.00", "###.00", "####.00", "####", "###.0"). With
+// no record loaded the file holds one empty line.
 
 #include "common/AppPaths.h"
 #include "history/HistoryState.h"

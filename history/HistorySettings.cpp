@@ -17,8 +17,7 @@ QString readHistorySettings(const QString& path, HistoryState& state) {
     ConfigReading cfg = ConfigReading::read(path, QStringLiteral("prog.cfg"));
     QStringList fallbacks;
 
-    state.LogInterval = cfg.takeNumber(QLatin1StringView("LogDelay"));
-    const auto interval = checkLoggingInterval(state.LogInterval);
+    const auto interval = checkLoggingInterval(cfg.takeNumber(QLatin1StringView("LogDelay")));
     state.LogIntervalSeconds = interval ? std::optional<double>(interval->seconds) : std::nullopt;
     if (!interval)
         fallbacks << QStringLiteral("no watt-hour total, as the logging interval is not known");

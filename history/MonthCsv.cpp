@@ -1,6 +1,6 @@
 #include "history/MonthCsv.h"
 
-#include "common/PictureFormat.h"
+#include "acquisition/RecordLayout.h"
 #include "history/DayLogLoader.h"
 
 #include <algorithm>
@@ -19,12 +19,12 @@ QByteArray monthCsvText(const MonthSummary& month) {
         out += day.date.toString(Qt::ISODate).toLatin1();
         out += ',';
         if (day.wattHours)
-            out += formatPicture(*day.wattHours, "####.00").toLatin1();
+            out += record::readingText(Reading::Watts, *day.wattHours);
         out += ',';
         if (day.summarized()) {
-            out += formatPicture(day.minVolts, "##.00").toLatin1();
+            out += record::readingText(Reading::Volts, day.minVolts);
             out += ',';
-            out += formatPicture(day.maxVolts, "##.00").toLatin1();
+            out += record::readingText(Reading::Volts, day.maxVolts);
         } else {
             out += ',';
         }

@@ -13,24 +13,31 @@
 namespace tarnby {
 
 namespace {
-// One day log's text as the plot of the whole day sees it. `scratch` holds the records (its
-// arrays are large, so one serves the whole month) and the logging interval.
-void summarizeDayLog(const QString& text, HistoryState& scratch, DaySummary& day) {
-    switch (DayLogLoader::load(text, WholeDay.from, WholeDay.to, scratch)) {
+// One day log as the plot of the whole day sees it; only the readings the summary shows are
+// read.
+void summarizeDayLog(QByteArrayView dayLog, std::optional<double> logIntervalSeconds,
+                     DaySummary& day) {
+    static constexpr std::array readings = {Trace::Volts, Trace::Watts};
+    HistoryState plotted;
+    plotted.LogIntervalSeconds = logIntervalSeconds;
+    switch (DayLogLoader::keep(DayLogLoader::read(dayLog, WholeDay, readings), plotted)) {
     case LoadOutcome::NoData:
         day.state = DayState::NoRecords;
         return;
     case LoadOutcome::TooMany:
         day.state = DayState::OverLimit;
         return;
+    case LoadOutcome::Unreadable:
+        day.state = DayState::Unreadable;
+        return;
     case LoadOutcome::Loaded:
         break;
     }
     day.state = DayState::Summarized;
-    day.records = scratch.loadedRecords();
-    // The loader left PlotFrom at 1 and PlotTo at the last record: the whole day's plot.
-    day.wattHours = PlotModel::spanWattHours(scratch);
-    const auto first = scratch.RecVolts.begin() + 1;
+    day.records = plotted.loadedRecords();
+    // PlotFrom is at the first record and PlotTo at the last: the whole day's plot.
+    day.wattHours = PlotModel::spanWattHours(plotted);
+    const auto first = plotted.records.of(Trace::Volts).begin() + 1;
     const auto [low, high] = std::minmax_element(first, first + day.records);
     day.minVolts = *low;
     day.maxVolts = *high;
@@ -57,20 +64,18 @@ MonthSummary summarizeMonth(const AppPaths& paths, QDate anyDay,
                             std::optional<double> logIntervalSeconds) {
     MonthSummary month;
     month.first = QDate(anyDay.year(), anyDay.month(), 1);
-    HistoryState scratch;
-    scratch.LogIntervalSeconds = logIntervalSeconds;
     for (int d = 1; d <= month.first.daysInMonth(); ++d) {
         DaySummary& day = month.days.emplace_back();
         day.date = month.first.addDays(d - 1);
         const QString path = paths.inLogs(dayLogFileName(day.date));
         if (!QFileInfo::exists(path))
             continue;
-        const FileText file = readWholeFile(path);
+        const FileBytes file = readWholeFile(path);
         if (!file.ok) {
             day.state = DayState::Unreadable;
             continue;
         }
-        summarizeDayLog(file.text, scratch, day);
+        summarizeDayLog(file.bytes, logIntervalSeconds, day);
     }
     return month;
 }

@@ -9,12 +9,6 @@
 
 namespace tarnby {
 
-namespace {
-QString reading(double value, const QString& suffix) {
-    return displayText(value, 2) + suffix;
-}
-} // namespace
-
 bool PlotCursor::active() const {
     return state_.RecordCount > 1 && state_.PlotExtent > 0;
 }
@@ -27,22 +21,20 @@ PlotCursor::Readout PlotCursor::move(double x) {
     const double timeRecord = std::floor(state_.PlotFrom + x);
     if (timeRecord < 1 || timeRecord > last)
         return out;
-    vt_ = timeOfDayText(state_.RecTime[static_cast<size_t>(timeRecord)] / 60);
+    timeText_ = timeOfDayText(state_.records.time[static_cast<size_t>(timeRecord)] / 60);
     out.timeWritten = true;
-    out.vt = vt_;
+    out.time = timeText_;
 
     const double valueRecord = roundHalfEven(std::floor(x) + state_.PlotFrom);
     if (valueRecord < 1 || valueRecord > last)
         return out;
     const auto k = static_cast<size_t>(valueRecord);
     out.valuesWritten = true;
-    out.vv = reading(state_.RecVolts[k], QStringLiteral(" V"));
-    out.av = reading(state_.RecAmps[k], QStringLiteral(" A"));
-    out.wv = reading(state_.RecWatts[k], QStringLiteral(" W"));
-    out.rv = reading(state_.RecRPM[k], QStringLiteral(" RPM"));
-    out.sv = reading(state_.RecSpeed[k], u' ' + state_.SpeedUnits);
+    for (Trace trace : AllTraces)
+        out.values[traceIndex(trace)] =
+            displayText(state_.records.of(trace)[k], 2) + unitSuffix(trace, state_.SpeedUnits);
 
-    if (state_.ReplotBusy == 0 && state_.ButtonHeld == 1) {
+    if (!state_.replotBusy && state_.buttonHeld) {
         addBar(std::min(press_, x), std::max(press_, x));
         out.barDrawn = true;
     }
@@ -50,21 +42,21 @@ PlotCursor::Readout PlotCursor::move(double x) {
 }
 
 PlotCursor::Press PlotCursor::press(double x) {
-    state_.ButtonHeld = 1;
+    state_.buttonHeld = true;
     Press out;
-    if (state_.ReplotBusy != 0 || !active() || !std::isfinite(x))
+    if (state_.replotBusy || !active() || !std::isfinite(x))
         return out;
     press_ = x;
     out.started = true;
-    out.Time1h = vt_.left(2);
-    out.Time1m = vt_.right(2);
+    out.fromHour = timeText_.left(2);
+    out.fromMinute = timeText_.right(2);
     return out;
 }
 
 bool PlotCursor::release(double x, const ZoomStep& zoomTo) {
-    state_.ButtonHeld = 0;
+    state_.buttonHeld = false;
     bool zoomed = false;
-    if (active() && state_.ReplotBusy == 0 && press_ < x) {
+    if (active() && !state_.replotBusy && press_ < x) {
         // Both ends from the PlotFrom of the plot as drawn; fractions stay.
         const double last = state_.loadedRecords();
         const double from = std::clamp(state_.PlotFrom + press_, 1.0, last);
@@ -72,12 +64,12 @@ bool PlotCursor::release(double x, const ZoomStep& zoomTo) {
         if (from < to) {
             state_.PlotFrom = from;
             state_.PlotTo = to;
-            state_.ReplotBusy = 1;
-            zoomTo(vt_.left(2), vt_.right(2));
+            state_.replotBusy = true;
+            zoomTo(timeText_.left(2), timeText_.right(2));
             zoomed = true;
         }
     }
-    state_.ReplotBusy = 0;
+    state_.replotBusy = false;
     return zoomed;
 }
 

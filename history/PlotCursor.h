@@ -10,8 +10,10 @@
 // slots above it never show.
 
 #include "history/HistoryState.h"
+#include "history/Trace.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -32,23 +34,24 @@ public:
     // there: the time may be written without the values, or nothing at all.
     struct Readout {
         bool timeWritten = false;
-        QString vt; // hh:mm of record floor(PlotFrom + x)
+        QString time; // hh:mm of record floor(PlotFrom + x)
         bool valuesWritten = false;
-        QString vv, av, wv, rv, sv; // record round-half-even(floor(x) + PlotFrom), with units
+        // Of record round-half-even(floor(x) + PlotFrom), with units, by Trace.
+        std::array<QString, TraceCount> values;
         bool barDrawn = false;
     };
     Readout move(double x);
 
     struct Press {
-        bool started = false; // a drag starts: the start boxes take the time under the cursor
-        QString Time1h, Time1m;
+        bool started = false; // a drag starts: the From boxes take the time under the cursor
+        QString fromHour, fromMinute;
     };
     Press press(double x);
 
     // A release to the right of the press point sets PlotFrom and PlotTo to the dragged
-    // stretch (kept to the loaded records), then calls `zoomTo` with the end boxes' new texts;
+    // stretch (kept to the loaded records), then calls `zoomTo` with the To boxes' new texts;
     // it writes them and re-plots. Returns whether it zoomed.
-    using ZoomStep = std::function<void(const QString& Time2h, const QString& Time2m)>;
+    using ZoomStep = std::function<void(const QString& toHour, const QString& toMinute)>;
     bool release(double x, const ZoomStep& zoomTo);
 
     // The bars drawn since the box was last cleared, merged where they overlap.
@@ -56,7 +59,7 @@ public:
     // The box was cleared (every plot clears it).
     void clearDragBars() { bars_.clear(); }
 
-    const QString& timeText() const { return vt_; }
+    const QString& timeText() const { return timeText_; }
     double pressPosition() const { return press_; }
 
 private:
@@ -65,7 +68,7 @@ private:
 
     HistoryState& state_;
     double press_ = 0;
-    QString vt_;
+    QString timeText_; // the time the last move read out
     std::vector<DragBar> bars_;
 };
 

@@ -18,57 +18,17 @@ struct Scale {
     double y(double value) const { return range() > 0 ? (top - value) + range() / 40 : 1; }
 };
 
-double fixedTop(const HistoryState& state, Trace trace) {
-    switch (trace) {
-    case Trace::Volts:
-        return state.VoltsFullScale;
-    case Trace::Amps:
-        return state.MaxAmps;
-    case Trace::Watts:
-        return 1000;
-    case Trace::RPM:
-        return 400;
-    case Trace::Speed:
-        return 100;
-    }
-    return 0;
+// The tops of the fixed scales, by Trace; each fixed scale starts at 0.
+std::array<double, TraceCount> fixedTops(const HistoryState& state) {
+    return {state.VoltsFullScale, static_cast<double>(state.MaxAmps), 1000, 400, 100};
 }
 
-bool shown(const HistoryState& state, Trace trace) {
-    switch (trace) {
-    case Trace::Volts:
-        return state.ShowVolts;
-    case Trace::Amps:
-        return state.ShowAmps;
-    case Trace::Watts:
-        return state.ShowWatts;
-    case Trace::RPM:
-        return state.ShowRPM;
-    case Trace::Speed:
-        return state.ShowWS;
-    }
-    return false;
-}
+// The scale labels' pictures, by Trace.
+constexpr std::array<std::string_view, TraceCount> ScalePictures = {"#0.00", "##0.0", "###0", "##0",
+                                                                    "##0"};
 
 QString timeOfRecord(const HistoryState& state, int k) {
-    return timeOfDayText(state.RecTime[k] / 60);
-}
-
-void keepScales(HistoryState& s, const std::array<Scale, TraceCount>& scales) {
-    const auto& v = scales[0];
-    const auto& a = scales[1];
-    const auto& w = scales[2];
-    const auto& r = scales[3];
-    const auto& sp = scales[4];
-    s.VoltsMax = v.top, s.VoltsMin = v.bottom, s.VoltsSpan = v.span();
-    s.AmpsMax = a.top, s.AmpsMin = a.bottom, s.AmpsSpan = a.span();
-    s.WattsMax = w.top, s.WattsMin = w.bottom, s.WattsSpan = w.span();
-    s.RPMMax = r.top, s.RPMMin = r.bottom, s.RPMSpan = r.span();
-    s.SpeedMax = sp.top, s.SpeedMin = sp.bottom, s.SpeedSpan = sp.span();
-}
-
-QString label(double value, std::string_view pattern, const QString& suffix) {
-    return formatPicture(value, pattern) + suffix;
+    return timeOfDayText(state.records.time[static_cast<size_t>(k)] / 60);
 }
 } // namespace
 
@@ -93,34 +53,13 @@ std::optional<double> PlotModel::spanWattHours(const HistoryState& state) {
     if (!state.LogIntervalSeconds)
         return std::nullopt;
     // Every record after the first stands for one logging interval of the current setting.
+    const std::vector<double>& watts = state.records.of(Trace::Watts);
     double wattHours = 0;
     const int n = steps(state);
     for (int j = 1; j <= n; ++j)
-        wattHours += state.RecWatts[static_cast<size_t>(recordAt(state, state.PlotFrom + j))] /
-                     3600 * *state.LogIntervalSeconds;
+        wattHours += watts[static_cast<size_t>(recordAt(state, state.PlotFrom + j))] / 3600 *
+                     *state.LogIntervalSeconds;
     return wattHours;
-}
-
-const std::vector<double>& PlotModel::values(const HistoryState& state, Trace trace) {
-    switch (trace) {
-    case Trace::Volts:
-        return state.RecVolts;
-    case Trace::Amps:
-        return state.RecAmps;
-    case Trace::Watts:
-        return state.RecWatts;
-    case Trace::RPM:
-        return state.RecRPM;
-    case Trace::Speed:
-        break;
-    }
-    return state.RecSpeed;
-}
-
-std::uint32_t PlotModel::colour(Trace trace) {
-    static constexpr std::uint32_t colours[TraceCount] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF,
-                                                          0xFFFFFF00, 0xFFFFFFFF};
-    return colours[static_cast<int>(trace)];
 }
 
 PlotResult PlotModel::plotGraph(HistoryState& state) {
@@ -131,75 +70,60 @@ PlotResult PlotModel::plotGraph(HistoryState& state) {
 
     const int n = steps(state);
     // The record under each plotted position, worked out once for all traces.
-    std::vector<int> records(static_cast<size_t>(n) + 1);
+    std::vector<size_t> records(static_cast<size_t>(n) + 1);
     for (int j = 0; j <= n; ++j)
-        records[static_cast<size_t>(j)] = recordAt(state, state.PlotFrom + j);
+        records[static_cast<size_t>(j)] = static_cast<size_t>(recordAt(state, state.PlotFrom + j));
 
+    const std::array<double, TraceCount> tops = fixedTops(state);
     std::array<Scale, TraceCount> scales;
-    for (int t = 0; t < TraceCount; ++t) {
-        const Trace trace = static_cast<Trace>(t);
-        Scale& scale = scales[static_cast<size_t>(t)];
+    for (size_t t = 0; t < scales.size(); ++t) {
         if (state.ScaledAxes) {
-            scale = {fixedTop(state, trace), 0};
+            scales[t] = {tops[t], 0};
             continue;
         }
         // Fitted: the top never below 0, the bottom never above the fixed top.
-        scale = {0, fixedTop(state, trace)};
-        const std::vector<double>& v = values(state, trace);
-        for (int k : records) {
-            scale.top = std::max(scale.top, v[static_cast<size_t>(k)]);
-            scale.bottom = std::min(scale.bottom, v[static_cast<size_t>(k)]);
+        Scale& scale = scales[t] = {0, tops[t]};
+        for (size_t k : records) {
+            scale.top = std::max(scale.top, state.records.values[t][k]);
+            scale.bottom = std::min(scale.bottom, state.records.values[t][k]);
         }
     }
-    keepScales(state, scales);
 
     PlotPicture& picture = result.picture;
     picture.drawn = true;
     picture.extent = state.PlotTo - state.PlotFrom;
     state.PlotExtent = picture.extent;
     const auto zeroLine = [&](Trace trace) {
-        const Scale& s = scales[static_cast<size_t>(trace)];
+        const Scale& s = scales[traceIndex(trace)];
         return ZeroLine{s.top > 0 && s.bottom < 0, s.y(0), s.span()};
     };
     picture.ampsZero = zeroLine(Trace::Amps);
     picture.wattsZero = zeroLine(Trace::Watts);
 
-    for (int t = 0; t < TraceCount; ++t) {
-        const Trace trace = static_cast<Trace>(t);
-        PlotTrace& out = picture.traces[static_cast<size_t>(t)];
-        const Scale& scale = scales[static_cast<size_t>(t)];
-        out.shown = shown(state, trace);
-        out.colour = colour(trace);
-        out.span = scale.span();
+    for (size_t t = 0; t < scales.size(); ++t) {
+        PlotTrace& out = picture.traces[t];
+        out.shown = state.traceShown[t];
+        out.span = scales[t].span();
         if (!out.shown)
             continue;
-        const std::vector<double>& v = values(state, trace);
         out.y.resize(records.size());
         for (size_t j = 0; j < records.size(); ++j)
-            out.y[j] = scale.y(v[static_cast<size_t>(records[j])]);
+            out.y[j] = scales[t].y(state.records.values[t][records[j]]);
     }
 
-    const std::optional<double> wattHours = spanWattHours(state);
-    state.SpanWattHours = wattHours.value_or(0);
-
     PlotLabels& l = result.labels.emplace();
-    l.VMax1 = label(state.VoltsMax, "#0.00", QStringLiteral(" V"));
-    l.VMin1 = label(state.VoltsMin, "#0.00", QStringLiteral(" V"));
-    l.AMax1 = label(state.AmpsMax, "##0.0", QStringLiteral(" A"));
-    l.AMin1 = label(state.AmpsMin, "##0.0", QStringLiteral(" A"));
-    l.WMax1 = label(state.WattsMax, "###0", QStringLiteral(" W"));
-    l.WMin1 = label(state.WattsMin, "###0", QStringLiteral(" W"));
-    l.RMax1 = label(state.RPMMax, "##0", QStringLiteral(" RPM"));
-    l.RMin1 = label(state.RPMMin, "##0", QStringLiteral(" RPM"));
-    l.SMax1 = label(state.SpeedMax, "##0", u' ' + state.SpeedUnits);
-    l.SMin1 = label(state.SpeedMin, "##0", u' ' + state.SpeedUnits);
-    l.stime = timeOfRecord(state, recordAt(state, state.PlotFrom));
-    l.ftime = timeOfRecord(state, recordAt(state, state.PlotTo));
-    l.Time1h = l.stime.first(2);
-    l.Time1m = l.stime.last(2);
-    l.Time2h = l.ftime.first(2);
-    l.Time2m = l.ftime.last(2);
-    l.watts = wattHours ? label(*wattHours, "###0", QStringLiteral(" Wh")) : QStringLiteral("Wh");
+    for (Trace trace : AllTraces) {
+        const size_t t = traceIndex(trace);
+        const QString unit = unitSuffix(trace, state.SpeedUnits);
+        l.scaleTop[t] = formatPicture(scales[t].top, ScalePictures[t]) + unit;
+        l.scaleBottom[t] = formatPicture(scales[t].bottom, ScalePictures[t]) + unit;
+    }
+    l.start = timeOfRecord(state, recordAt(state, state.PlotFrom));
+    l.finish = timeOfRecord(state, recordAt(state, state.PlotTo));
+    l.boxes = {l.start.first(2), l.start.last(2), l.finish.first(2), l.finish.last(2)};
+    const std::optional<double> wattHours = spanWattHours(state);
+    l.energy = wattHours ? formatPicture(*wattHours, "###0") + QStringLiteral(" Wh")
+                         : QStringLiteral("Wh");
     return result;
 }
 

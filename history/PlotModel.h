@@ -1,5 +1,5 @@
 #pragma once
-// PlotGraph without a screen: from the history state it works out the scale ends, the vertical
+// The plot without a screen: from the history state it works out the scale ends, the vertical
 // spans, the zero lines, the line segments of each shown trace, the labels around the plot, the
 // time boxes and the watt-hours of the plotted span. The plot widget only maps the picture to
 // its pixels.
@@ -11,23 +11,19 @@
 // edge; values beyond the scale run off the box.
 
 #include "history/HistoryState.h"
+#include "history/TimeRange.h"
+#include "history/Trace.h"
 
 #include <QString>
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace tarnby {
 
-// The traces in drawing order.
-enum class Trace { Volts, Amps, Watts, RPM, Speed };
-constexpr int TraceCount = 5;
-
 struct PlotTrace {
     bool shown = false;
-    std::uint32_t colour = 0; // 0xAARRGGBB
-    double span = 2;          // the box's height in the trace's units
+    double span = 2; // the box's height in the trace's units
     // y[j] is the height of the record at position PlotFrom + j (j = 0 to steps); segment j
     // joins (j - 1, y[j - 1]) and (j, y[j]). Empty when the trace is not shown.
     std::vector<double> y;
@@ -44,15 +40,16 @@ struct PlotPicture {
     bool drawn = false;
     double extent = 0; // PlotTo - PlotFrom: the box's width in record steps
     ZeroLine ampsZero, wattsZero;
-    std::array<PlotTrace, TraceCount> traces;
+    std::array<PlotTrace, TraceCount> traces; // by Trace
 };
 
-// The texts PlotGraph writes around the plot.
+// The texts a plot writes around the box.
 struct PlotLabels {
-    QString VMax1, VMin1, AMax1, AMin1, WMax1, WMin1, RMax1, RMin1, SMax1, SMin1;
-    QString stime, ftime; // hh:mm of the first and last plotted records
-    QString Time1h, Time1m, Time2h, Time2m;
-    QString watts; // "198 Wh"; "Wh" alone when the logging interval is not a number
+    // The top and bottom of each trace's scale with its unit ("35.00 V"), by Trace.
+    std::array<QString, TraceCount> scaleTop, scaleBottom;
+    QString start, finish; // hh:mm of the first and last plotted records
+    TimeBoxes boxes;       // the time boxes take the start and finish times
+    QString energy;        // "198 Wh"; "Wh" alone when the logging interval is not a number
 };
 
 struct PlotResult {
@@ -62,9 +59,8 @@ struct PlotResult {
 
 class PlotModel {
 public:
-    // One PlotGraph: leaves the scale ends, spans, SpanWattHours and PlotExtent in `state`.
-    // The box is only cleared (and no label changes) when PlotFrom is not less than PlotTo or
-    // no record is loaded.
+    // One plot; leaves the drawing's extent in PlotExtent. The box is only cleared (and no label
+    // changes) when PlotFrom is not less than PlotTo or no record is loaded.
     static PlotResult plotGraph(HistoryState& state);
 
     // The record for a position: the nearest whole number, a half to the even neighbour,
@@ -78,9 +74,6 @@ public:
     // under the plot, and a day's energy in the month summary. Empty when the logging interval
     // is not known.
     static std::optional<double> spanWattHours(const HistoryState& state);
-
-    static const std::vector<double>& values(const HistoryState& state, Trace trace);
-    static std::uint32_t colour(Trace trace); // 0xAARRGGBB
 };
 
 } // namespace tarnby

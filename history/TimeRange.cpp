@@ -21,12 +21,12 @@ QString notATime(const QString& which, const QString& hours, const QString& minu
 } // namespace
 
 TimeRangeCheck readTimeRange(const TimeBoxes& boxes) {
-    const auto from = readBoxes(boxes.Time1h, boxes.Time1m);
+    const auto from = readBoxes(boxes.fromHour, boxes.fromMinute);
     if (!from)
-        return {std::nullopt, notATime(QStringLiteral("start"), boxes.Time1h, boxes.Time1m)};
-    const auto to = readBoxes(boxes.Time2h, boxes.Time2m);
+        return {std::nullopt, notATime(QStringLiteral("start"), boxes.fromHour, boxes.fromMinute)};
+    const auto to = readBoxes(boxes.toHour, boxes.toMinute);
     if (!to)
-        return {std::nullopt, notATime(QStringLiteral("end"), boxes.Time2h, boxes.Time2m)};
+        return {std::nullopt, notATime(QStringLiteral("end"), boxes.toHour, boxes.toMinute)};
     return {TimeRange{*from, *to}, {}};
 }
 

@@ -8,9 +8,10 @@
 
 namespace tarnby {
 
-// The texts of Time1h, Time1m, Time2h and Time2m as they stand.
+// The texts of the four time boxes as they stand: the From hour and minute, the To hour and
+// minute.
 struct TimeBoxes {
-    QString Time1h, Time1m, Time2h, Time2m;
+    QString fromHour, fromMinute, toHour, toMinute;
 };
 
 struct TimeRange {

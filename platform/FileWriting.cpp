@@ -192,7 +192,7 @@ FileOutcome appendEmptyLine(const QString& path) {
     return {true, {}};
 }
 
-FileText readWholeFile(const QString& path) {
+FileBytes readWholeFile(const QString& path) {
     const int fd = openFile(path, O_RDONLY);
     if (fd < 0)
         return {false, {}, fileErrorText(errno)};
@@ -217,7 +217,7 @@ FileText readWholeFile(const QString& path) {
             break;
     }
     ::close(fd);
-    return {true, QString::fromUtf8(bytes), {}};
+    return {true, std::move(bytes), {}};
 }
 
 namespace testing {

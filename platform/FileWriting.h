@@ -52,12 +52,12 @@ FileOutcome writeWholeFile(const QString& path, const QByteArray& bytes);
 // append: no sync, no folder created. `error` is the reason alone.
 FileOutcome appendEmptyLine(const QString& path);
 
-struct FileText {
+struct FileBytes {
     bool ok = false;
-    QString text;  // the whole file, decoded as UTF-8 (day logs are plain ASCII)
-    QString error; // the reason alone, when !ok
+    QByteArray bytes; // the whole file as it is
+    QString error;    // the reason alone, when !ok
 };
-FileText readWholeFile(const QString& path);
+FileBytes readWholeFile(const QString& path);
 
 namespace testing {
 // Replaces fdatasync in appendLineDurably (nullptr restores it), so tests can see what a sync

@@ -3,7 +3,7 @@
 #include "app/widgets/Lamp.h"
 #include "app/widgets/ReadingsList.h"
 #include "common/widgets/Palette.h"
-#include "history/widgets/Graph.h"
+#include "history/widgets/HistoryWindow.h"
 #include "setup/widgets/CalibrationWindow.h"
 #include "setup/widgets/SetupWindow.h"
 
@@ -68,7 +68,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::showLogs() {
-    Graph historyWindow(env_, history_, this);
+    HistoryWindow historyWindow(env_, history_, this);
     env_.prompts.runModal(historyWindow);
 }
 

@@ -5,10 +5,9 @@
 //
 // Usage: history-screenshot <file.png> [<month.png>]
 
-#include "history/widgets/Graph.h"
+#include "docs/screenshots/HistoryShotSetup.h"
+#include "history/widgets/HistoryWindow.h"
 #include "history/widgets/PlotWidget.h"
-#include "tests/history/HistoryTestData.h"
-#include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,20 +23,22 @@ using namespace tarnby;
 namespace {
 // November 2026 logged every day but two, windier and calmer days in turn, then the month view
 // of it with one day pointed at.
-int shootMonth(Graph& window, const test::TestEnvironment& env, const QString& file) {
+int shootMonth(HistoryWindow& window, const shot::ShotFolder& folder, const QString& file) {
     for (int d = 1; d <= 30; ++d) {
         if (d == 17 || d == 18) // the logger was off
             continue;
         const double wind = 1.0 + 0.55 * std::sin(d * 0.9) + 0.25 * std::sin(d * 2.3);
-        std::vector<test::DayRecord> day = test::generatedDay(2870, 100 + d);
-        for (test::DayRecord& r : day) {
-            r.rpm *= wind;
-            r.amps += (wind - 1) * std::max(0.0, r.rpm - 40) / 22;
-            r.volts += 0.06 * (wind - 1) * std::max(0.0, r.rpm - 40) / 22;
-            r.watts = r.volts * r.amps;
+        std::vector<shot::DayRecord> day = shot::generatedDay(2870, 100 + d);
+        for (shot::DayRecord& r : day) {
+            r[Reading::RPM] *= wind;
+            const double generated = (wind - 1) * std::max(0.0, r[Reading::RPM] - 40) / 22;
+            r[Reading::Amps] += generated;
+            r[Reading::Volts] += 0.06 * generated;
+            r[Reading::Watts] = r[Reading::Volts] * r[Reading::Amps];
         }
-        env.writeFile(QStringLiteral("logs/P_2026_11_%1.txt").arg(d, 2, 10, QChar(u'0')),
-                      test::dayLogBytes(day));
+        if (!folder.write(QStringLiteral("logs/P_2026_11_%1.txt").arg(d, 2, 10, QChar(u'0')),
+                          shot::dayLogBytes(day)))
+            return 1;
     }
     window.findChild<QPushButton*>(QStringLiteral("Month"))->click();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
@@ -66,17 +67,20 @@ int main(int argc, char* argv[]) {
     if (QFileInfo(QStringLiteral("/var/tmp")).isDir())
         qputenv("TMPDIR", "/var/tmp");
 
-    test::TestEnvironment env;
-    env.writeProgCfg(QStringLiteral("1"), QStringLiteral("30"));
+    shot::ShotFolder folder;
     const QString dayLog = QStringLiteral("P_2026_12_06.txt");
-    env.writeFile(QStringLiteral("logs/") + dayLog,
-                  test::dayLogBytes(test::generatedDay(2870, 11)));
-    env.writeFile(QStringLiteral("logs/P_2026_12_05.txt"),
-                  test::dayLogBytes(test::generatedDay(2870, 5)));
-    env.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/05 23:59 1618.2\r\n");
+    if (!folder.writeProgCfg(QStringLiteral("30")) ||
+        !folder.write(QStringLiteral("logs/") + dayLog,
+                      shot::dayLogBytes(shot::generatedDay(2870, 11))) ||
+        !folder.write(QStringLiteral("logs/P_2026_12_05.txt"),
+                      shot::dayLogBytes(shot::generatedDay(2870, 5))) ||
+        !folder.write(QStringLiteral("logs/Whours.txt"), "2026/12/05 23:59 1618.2\r\n")) {
+        std::fprintf(stderr, "cannot write the application folder\n");
+        return 1;
+    }
 
     HistoryState state;
-    Graph window(env.environment(), state, nullptr);
+    HistoryWindow window(folder.environment(), state, nullptr);
     window.resize(1180, 700);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
@@ -97,7 +101,7 @@ int main(int argc, char* argv[]) {
     QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(item).center());
     if (state.RecordCount < 2) {
         std::fprintf(stderr, "the day did not load: %s\n",
-                     qPrintable(env.prompts.messages.join(u'\n')));
+                     qPrintable(folder.prompts.messages.join(u'\n')));
         return 1;
     }
 
@@ -126,6 +130,6 @@ int main(int argc, char* argv[]) {
     }
     QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(to, y));
     if (argc == 3)
-        return shootMonth(window, env, QString::fromLocal8Bit(argv[2]));
+        return shootMonth(window, folder, QString::fromLocal8Bit(argv[2]));
     return 0;
 }

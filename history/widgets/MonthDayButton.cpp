@@ -1,20 +1,11 @@
 #include "history/widgets/MonthDayButton.h"
 
+#include "common/widgets/Palette.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 
 namespace tarnby {
-
-namespace {
-const QColor Background(0x40, 0x40, 0x40);
-const QColor Pointed(0x50, 0x50, 0x50);
-const QColor EnergyColour(0x80, 0x80, 0xFF); // the watts check box's colour
-const QColor BestColour(0xB0, 0xB0, 0xFF);
-const QColor VoltsColour(0xFF, 0x00, 0x00); // the volts trace's colour
-const QColor ZeroLineColour(0xA0, 0xA0, 0xA0);
-const QColor NumberColour(0xD0, 0xD0, 0xD0);
-const QColor RefusedColour(0xFF, 0xFF, 0x00);
-} // namespace
 
 MonthDayButton::MonthDayButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::StrongFocus);
@@ -35,7 +26,7 @@ void MonthDayButton::setMark(const MonthDayMark& mark, bool zeroLine, double zer
 void MonthDayButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect whole = rect();
-    painter.fillRect(whole, underMouse() ? Pointed : Background);
+    painter.fillRect(whole, underMouse() ? palette::pointedDay : palette::plotBackground);
     const int numberHeight = fontMetrics().height() + 4;
     const QRect plot(whole.left(), whole.top(), whole.width(), whole.height() - numberHeight);
     const auto rowOf = [&plot](double fraction) {
@@ -43,7 +34,7 @@ void MonthDayButton::paintEvent(QPaintEvent*) {
     };
 
     if (zeroLine_) {
-        painter.setPen(QPen(ZeroLineColour, 0));
+        painter.setPen(QPen(palette::zeroLine, 0));
         painter.drawLine(QPointF(plot.left(), rowOf(zeroY_)), QPointF(plot.right(), rowOf(zeroY_)));
     }
     const double slot = plot.width();
@@ -51,30 +42,30 @@ void MonthDayButton::paintEvent(QPaintEvent*) {
         const QRectF bar(QPointF(plot.left() + slot * 0.2, rowOf(mark_.barTop)),
                          QPointF(plot.left() + slot * 0.8, rowOf(mark_.barBottom)));
         painter.fillRect(bar.height() < 1 ? bar.adjusted(0, 0, 0, 1) : bar,
-                         mark_.best ? BestColour : EnergyColour);
+                         mark_.best ? palette::bestDayEnergy : palette::dayEnergy);
     }
     if (mark_.volts) {
         const double centre = plot.left() + slot / 2;
         const double high = rowOf(mark_.voltsHigh), low = rowOf(mark_.voltsLow);
-        painter.setPen(QPen(VoltsColour, 2, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(QPen(palette::dayVolts, 2, Qt::SolidLine, Qt::FlatCap));
         painter.drawLine(QPointF(centre, high), QPointF(centre, std::max(low, high + 1)));
         painter.drawLine(QPointF(centre - slot * 0.3, high), QPointF(centre + slot * 0.3, high));
         painter.drawLine(QPointF(centre - slot * 0.3, low), QPointF(centre + slot * 0.3, low));
     }
     if (mark_.state == DayState::OverLimit || mark_.state == DayState::Unreadable) {
         // A day the plot refuses shows that it has a log but no figure.
-        painter.setPen(QPen(RefusedColour, 1, Qt::DashLine));
+        painter.setPen(QPen(palette::refusedDay, 1, Qt::DashLine));
         painter.drawRect(QRectF(plot).adjusted(slot * 0.2, 2, -slot * 0.2, -2));
         painter.drawText(plot, Qt::AlignCenter, QStringLiteral("!"));
     }
-    painter.setPen(NumberColour);
+    painter.setPen(palette::dayNumber);
     QFont numberFont = font();
     numberFont.setBold(mark_.best);
     painter.setFont(numberFont);
     painter.drawText(QRect(whole.left(), plot.bottom() + 1, whole.width(), numberHeight),
                      Qt::AlignCenter, mark_.number);
     if (hasFocus()) {
-        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.setPen(QPen(palette::dayFocus, 1, Qt::DotLine));
         painter.drawRect(whole.adjusted(0, 0, -1, -1));
     }
 }

@@ -1,5 +1,7 @@
 #include "history/widgets/MonthView.h"
 
+#include "common/widgets/NamedWidget.h"
+#include "common/widgets/Palette.h"
 #include "history/widgets/MonthDayButton.h"
 
 #include <QGridLayout>
@@ -13,18 +15,17 @@
 namespace tarnby {
 
 namespace {
-QLabel* makeLabel(QWidget* parent, const char* name, const char* colour = nullptr) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QLatin1StringView(name));
-    if (colour)
-        label->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1StringView(colour)));
+// A label whose text is set later, in `colour` (the window's own text colour when invalid).
+QLabel* makeLabel(QWidget* parent, const char* name, const QColor& colour = QColor()) {
+    auto* label = makeNamed<QLabel>(parent, name);
+    if (colour.isValid())
+        label->setStyleSheet(QStringLiteral("color: %1;").arg(colour.name()));
     return label;
 }
 
 QPushButton* makeStepButton(QWidget* parent, const char* name, const QString& caption,
                             const QString& what) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1StringView(name));
+    auto* button = makeNamed<QPushButton>(parent, name, caption);
     button->setAccessibleName(what);
     button->setToolTip(what);
     button->setAutoDefault(false);
@@ -62,17 +63,17 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     column->addLayout(header);
 
     auto* plot = new QGridLayout;
-    energyTop_ = makeLabel(this, "energyTop", "#4040C0");
-    energyBottom_ = makeLabel(this, "energyBottom", "#4040C0");
-    voltsTop_ = makeLabel(this, "voltsTop", "#C00000");
-    voltsBottom_ = makeLabel(this, "voltsBottom", "#C00000");
+    energyTop_ = makeLabel(this, "energyTop", palette::energyScale);
+    energyBottom_ = makeLabel(this, "energyBottom", palette::energyScale);
+    voltsTop_ = makeLabel(this, "voltsTop", palette::voltsScale);
+    voltsBottom_ = makeLabel(this, "voltsBottom", palette::voltsScale);
     energyTop_->setAlignment(Qt::AlignRight | Qt::AlignTop);
     energyBottom_->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     voltsTop_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     voltsBottom_->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    auto* bars = new QWidget(this);
-    bars->setObjectName(QStringLiteral("monthBars"));
-    bars->setStyleSheet(QStringLiteral("#monthBars { background-color: #404040; }"));
+    auto* bars = makeNamed<QWidget>(this, "monthBars");
+    bars->setStyleSheet(
+        QStringLiteral("#monthBars { background-color: %1; }").arg(palette::plotBackground.name()));
     bars->setAttribute(Qt::WA_StyledBackground);
     auto* barRow = new QHBoxLayout(bars);
     barRow->setContentsMargins(2, 2, 2, 2);
@@ -93,7 +94,7 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     readout_ = makeLabel(this, "monthReadout");
     readout_->setMinimumHeight(readout_->fontMetrics().height() * 2);
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    auto* legend = makeLabel(this, "monthLegend", "#606060");
+    auto* legend = makeLabel(this, "monthLegend", palette::legendText);
     legend->setText(QStringLiteral("Bars: the day's energy (left scale). Red: the day's lowest "
                                    "to highest battery volts (right scale)."));
     legend->setWordWrap(true);

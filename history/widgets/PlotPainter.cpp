@@ -1,5 +1,7 @@
 #include "history/widgets/PlotPainter.h"
 
+#include "common/widgets/Palette.h"
+
 #include <QPainter>
 #include <QPen>
 #include <QPointF>
@@ -10,10 +12,7 @@
 namespace tarnby {
 
 namespace {
-const QColor Background(0x40, 0x40, 0x40);
-// Distinct from the five trace colours and from the background.
-const QColor ZeroLineColour(0xA0, 0xA0, 0xA0);
-const QColor DragBarColour(0xFF, 0x00, 0x00);
+static_assert(std::tuple_size_v<std::remove_cvref_t<decltype(palette::trace)>> == TraceCount);
 
 // Pixel row of a height on the box.
 int row(double pixelY) {
@@ -22,12 +21,12 @@ int row(double pixelY) {
 }
 
 // A trace with fewer records than pixel columns: every segment as it is.
-void paintSegments(QPainter& painter, const PlotTrace& trace, const QRect& box, double sx,
-                   double sy, std::vector<QPointF>& points) {
+void paintSegments(QPainter& painter, const PlotTrace& trace, const QColor& colour,
+                   const QRect& box, double sx, double sy, std::vector<QPointF>& points) {
     points.resize(trace.y.size());
     for (size_t j = 0; j < trace.y.size(); ++j)
         points[j] = QPointF(box.left() + static_cast<double>(j) * sx, box.top() + trace.y[j] * sy);
-    painter.setPen(QPen(QColor::fromRgb(trace.colour), 0));
+    painter.setPen(QPen(colour, 0));
     painter.drawPolyline(points.data(), static_cast<int>(points.size()));
 }
 
@@ -36,8 +35,8 @@ void paintSegments(QPainter& painter, const PlotTrace& trace, const QRect& box, 
 // column's own records, and half of each step to the neighbouring columns (the segment into
 // the next column changes columns half-way). So each column is drawn as that one run, which
 // looks the same as every segment drawn one by one, at a fraction of the cost.
-void paintColumns(QPainter& painter, const PlotTrace& trace, const QRect& box, double sx, double sy,
-                  std::vector<QRect>& runs) {
+void paintColumns(QPainter& painter, const PlotTrace& trace, const QColor& colour, const QRect& box,
+                  double sx, double sy, std::vector<QRect>& runs) {
     struct Column {
         int x;
         double first, last, low, high; // pixel heights
@@ -78,7 +77,7 @@ void paintColumns(QPainter& painter, const PlotTrace& trace, const QRect& box, d
             runs.emplace_back(box.left() + c.x, top, 1, bottom - top + 1);
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgb(trace.colour));
+    painter.setBrush(colour);
     painter.drawRects(runs.data(), static_cast<int>(runs.size()));
 }
 
@@ -98,31 +97,32 @@ double pixelsPerStep(const QRect& box, const PlotPicture& picture) {
 
 void paintPlot(QPainter& painter, const QRect& box, const PlotPicture& picture,
                const std::vector<DragBar>& dragBars) {
-    painter.fillRect(box, Background);
+    painter.fillRect(box, palette::plotBackground);
     const double sx = pixelsPerStep(box, picture);
     if (sx <= 0)
         return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    painter.setPen(QPen(ZeroLineColour, 0));
+    painter.setPen(QPen(palette::zeroLine, 0));
     paintZeroLine(painter, box, picture.ampsZero);
     paintZeroLine(painter, box, picture.wattsZero);
 
     std::vector<QPointF> points;
     std::vector<QRect> runs;
-    for (const PlotTrace& trace : picture.traces) {
+    for (size_t t = 0; t < picture.traces.size(); ++t) {
+        const PlotTrace& trace = picture.traces[t];
         if (!trace.shown || trace.y.size() < 2)
             continue;
         const double sy = (box.height() - 1) / trace.span;
         if (sx >= 1)
-            paintSegments(painter, trace, box, sx, sy, points);
+            paintSegments(painter, trace, palette::trace[t], box, sx, sy, points);
         else
-            paintColumns(painter, trace, box, sx, sy, runs);
+            paintColumns(painter, trace, palette::trace[t], box, sx, sy, runs);
     }
 
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(DragBarColour, 2, Qt::SolidLine, Qt::FlatCap));
+    painter.setPen(QPen(palette::dragBar, 2, Qt::SolidLine, Qt::FlatCap));
     for (const DragBar& bar : dragBars)
         painter.drawLine(QPointF(box.left() + bar.from * sx, box.top() + 1),
                          QPointF(box.left() + bar.to * sx, box.top() + 1));

@@ -53,7 +53,7 @@ inline QByteArray dayLogBytes(const std::vector<DayRecord>& day) {
 // The records of a day log, loaded as a pick of the whole day loads them.
 inline HistoryState loaded(const QByteArray& dayLog) {
     HistoryState s;
-    DayLogLoader::load(QString::fromLatin1(dayLog), WholeDay.from, WholeDay.to, s);
+    DayLogLoader::load(dayLog, WholeDay, s);
     return s;
 }
 

@@ -72,8 +72,9 @@ private slots:
         QVERIFY(!file.isEmpty() || message.contains(u"prog.cfg"));
         s.ScaledAxes = !fitted;
         const PlotLabels l = *PlotModel::plotGraph(s).labels;
-        QCOMPARE((QStringList{l.VMin1, l.VMax1, l.AMin1, l.AMax1, l.WMin1, l.WMax1, l.RMin1,
-                              l.RMax1, l.SMax1, l.watts}),
+        QCOMPARE((QStringList{l.scaleBottom[0], l.scaleTop[0], l.scaleBottom[1], l.scaleTop[1],
+                              l.scaleBottom[2], l.scaleTop[2], l.scaleBottom[3], l.scaleTop[3],
+                              l.scaleTop[4], l.energy}),
                  labels.split(u','));
     }
 
@@ -94,14 +95,15 @@ private slots:
         QFETCH(int, timeRecord);
         QFETCH(int, valueRecord);
         HistoryState s = plottedDay(1000);
-        s.RecTime[1001] = 23 * 3600;
-        s.RecWatts[1001] = 99;
+        s.records.time.push_back(23 * 3600); // a slot past the last loaded record
+        for (std::vector<double>& values : s.records.values)
+            values.push_back(99);
         s.PlotFrom = plotFrom;
         PlotModel::plotGraph(s);
         const PlotCursor::Readout r = PlotCursor(s).move(x);
-        QCOMPARE(r.timeWritten ? r.vt : QString(),
+        QCOMPARE(r.timeWritten ? r.time : QString(),
                  timeRecord ? timeOfDayText(timeRecord) : QString());
-        QCOMPARE(r.valuesWritten ? r.wv : QString(),
+        QCOMPARE(r.valuesWritten ? r.values[traceIndex(Trace::Watts)] : QString(),
                  valueRecord ? QString::number(valueRecord) + QStringLiteral(" W") : QString());
     }
 
@@ -114,11 +116,11 @@ private slots:
         const auto drag = [&](double from, double to) {
             cursor.move(from);
             const PlotCursor::Press press = cursor.press(from);
-            boxes = press.Time1h + u':' + press.Time1m;
+            boxes = press.fromHour + u':' + press.fromMinute;
             cursor.move(to);
             return press.started && cursor.release(to, [&](const QString& h, const QString& m) {
                 boxes += u' ' + h + u':' + m;
-                QCOMPARE(s.ReplotBusy, 1);
+                QVERIFY(s.replotBusy);
                 PlotModel::plotGraph(s);
                 cursor.clearDragBars();
                 ++plots;
@@ -132,7 +134,7 @@ private slots:
         QCOMPARE(s.PlotFrom, 110.3);
         QCOMPARE(s.PlotTo, 100.3 + 30.5);
         QCOMPARE(plots, 2);
-        QCOMPARE(s.ReplotBusy + s.ButtonHeld, 0);
+        QVERIFY(!s.replotBusy && !s.buttonHeld);
     }
 };
 

@@ -19,7 +19,7 @@ const QString EveningCsv = QStringLiteral("P_2010_03_07._0630_1805.csv");
 QString recordTimes(const HistoryState& s) {
     QStringList times;
     for (int k = 1; k <= s.loadedRecords(); ++k)
-        times << timeOfDayText(s.RecTime[static_cast<size_t>(k)] / 60);
+        times << timeOfDayText(s.records.time[static_cast<size_t>(k)] / 60);
     return times.join(u' ');
 }
 
@@ -46,8 +46,7 @@ private slots:
         const QByteArray text = "\r\n" + dayLogBytes({{0}, {1}, {600}, {601}, {1438}, {1439}});
         HistoryState s = loaded(text);
         QCOMPARE(recordTimes(s), QStringLiteral("00:01 10:00 10:01 23:58"));
-        QCOMPARE(DayLogLoader::load(QString::fromLatin1(text), 600 * 60, 600 * 60, s),
-                 LoadOutcome::NoData);
+        QCOMPARE(DayLogLoader::load(text, {600 * 60, 600 * 60}, s), LoadOutcome::NoData);
         QCOMPARE(recordTimes(s), QString());
         QCOMPARE(s.PlotTo, 4.0);
     }
@@ -56,16 +55,54 @@ private slots:
     void recordLimit() {
         const std::vector<DayRecord> day = generatedDay(10000);
         HistoryState s;
-        QCOMPARE(DayLogLoader::load(QString::fromLatin1(dayLogBytes(day)), 0, WholeDay.to, s),
-                 LoadOutcome::TooMany);
+        QCOMPARE(DayLogLoader::load(dayLogBytes(day), {0, WholeDay.to}, s), LoadOutcome::TooMany);
         QCOMPARE(s.RecordCount, 10000);
-        QCOMPARE(s.RecTime[9999], day[9998].minute * 60);
-        QCOMPARE(s.RecTime[10000], 0);
+        QCOMPARE(s.records.time[9999], day[9998].minute * 60);
+        QCOMPARE(s.records.time.size(), size_t(10000)); // slots 0 to 9,999
         QCOMPARE(CsvExporter::csvText(s).count("\r\n"), 1 + 9999);
         QCOMPARE(DayLogLoader::tooManyRecordsMessage(),
                  QStringLiteral("Over 10,000 records, too many to display. Please use a smaller "
                                 "time range. If you set you logging interval to 10 seconds or "
                                 "more, you wont have this problem in the future. "));
+    }
+
+    // DISPLAY on a state that holds an earlier load of three records: what each outcome says
+    // and leaves. Only records replace records; a day log that cannot be read changes nothing.
+    void displayOutcomes_data() {
+        QTest::addColumn<QByteArray>("dayLog"); // empty: a folder stands where the day log goes
+        QTest::addColumn<int>("outcome");       // LoadOutcome
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("recordCount");
+        QTest::addColumn<double>("plotTo");
+        QTest::newRow("loaded") << dayLogBytes({{5}, {6}}) << int(LoadOutcome::Loaded) << QString()
+                                << 2 << 2.0;
+        QTest::newRow("no data") << QByteArray("<T>00:00</T>\r\n") << int(LoadOutcome::NoData)
+                                 << "No data for that date" << 0 << 3.0;
+        QTest::newRow("over the limit")
+            << dayLogBytes(generatedDay(10000)) << int(LoadOutcome::TooMany)
+            << "Over 10,000 records" << 10000 << 3.0;
+        QTest::newRow("unreadable")
+            << QByteArray() << int(LoadOutcome::Unreadable) << "The day log " << 3 << 3.0;
+    }
+    void displayOutcomes() {
+        QFETCH(QByteArray, dayLog);
+        QFETCH(int, outcome);
+        QFETCH(QString, message);
+        QFETCH(int, recordCount);
+        QFETCH(double, plotTo);
+        Folder folder(dayLog);
+        if (dayLog.isEmpty()) {
+            QVERIFY(QFile::remove(folder.path(QStringLiteral("logs/") + DayLog)));
+            QVERIFY(QDir(folder.folder()).mkpath(QStringLiteral("logs/") + DayLog));
+        }
+        HistoryState s = loaded(dayLogBytes({{1}, {2}, {3}}));
+        const DayLogLoader::Displayed shown =
+            DayLogLoader::display(AppPaths(folder.folder()), DayLog, {"00", "00", "23", "59"}, s);
+        QCOMPARE(int(shown.outcome.value_or(LoadOutcome::Loaded)), outcome);
+        QVERIFY2(shown.message.startsWith(message) && shown.message.isEmpty() == message.isEmpty(),
+                 qPrintable(shown.message));
+        QCOMPARE(s.RecordCount, recordCount);
+        QCOMPARE(s.PlotTo, plotTo);
     }
 
     void fieldsOfOneLine_data() {
@@ -89,9 +126,10 @@ private slots:
         QFETCH(QString, time);
         const HistoryState s = loaded(text.toLatin1() + "\r\n");
         QCOMPARE(recordTimes(s), time);
-        QCOMPARE(
-            (QList<double>{s.RecVolts[1], s.RecAmps[1], s.RecWatts[1], s.RecRPM[1], s.RecSpeed[1]}),
-            values);
+        QList<double> read;
+        for (Trace trace : AllTraces)
+            read << s.records.of(trace)[1];
+        QCOMPARE(read, values);
     }
 
     // The CSV bytes; the day log takes one empty line and nothing else changes. With no data,
@@ -134,7 +172,7 @@ private slots:
         Folder folder;
         TimeBoxes boxes = Evening;
         if (!box.isEmpty())
-            boxes.Time1h = box;
+            boxes.fromHour = box;
         else
             QVERIFY(QFile::link("/dev/full", folder.path(QStringLiteral("logs/") + EveningCsv)));
         const CsvExporter::Outcome outcome = folder.exportAs(boxes, loaded(folder.dayLog));

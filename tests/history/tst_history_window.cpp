@@ -1,6 +1,6 @@
 // The history window driven as a user would: month view, day log picks, a zoom by drag.
 
-#include "history/widgets/Graph.h"
+#include "history/widgets/HistoryWindow.h"
 #include "history/widgets/MonthDayButton.h"
 #include "history/widgets/PlotWidget.h"
 #include "tests/history/HistoryTestData.h"
@@ -16,7 +16,7 @@ const QString DayLog = QStringLiteral("P_2026_12_06.txt");
 constexpr int DayRecords = 2880; // 00:01 to 23:58, two records a minute
 } // namespace
 
-class HistoryWindow : public QObject {
+class HistoryWindowTest : public QObject {
     Q_OBJECT
 private slots:
     // Month shows the clock's month, focus on today; PageUp/PageDown turn it; Enter on a day
@@ -30,7 +30,7 @@ private slots:
         t.writeFile(QStringLiteral("logs/Whours.txt"), "2026/12/06 23:59 1234.5\r\n");
         const auto onDisk = [&t] { return t.readFile(QStringLiteral("logs/") + DayLog); };
         HistoryState state;
-        Graph window(t.environment(), state, nullptr);
+        HistoryWindow window(t.environment(), state, nullptr);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         const auto boxes = [&window](const char* hours, const char* minutes) {
@@ -89,7 +89,8 @@ private slots:
         QCOMPARE(state.PlotFrom, from);
         QCOMPARE(state.PlotTo, to);
         const auto timeAt = [&state](double position) {
-            return timeOfDayText(state.RecTime[static_cast<size_t>(std::nearbyint(position))] / 60);
+            return timeOfDayText(state.records.time[static_cast<size_t>(std::nearbyint(position))] /
+                                 60);
         };
         QCOMPARE((QStringList{boxes("Time1h", "Time1m"), boxes("Time2h", "Time2m"),
                               textOf(window, "VMax1")}),
@@ -98,5 +99,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(HistoryWindow)
+QTEST_MAIN(HistoryWindowTest)
 #include "tst_history_window.moc"

@@ -46,8 +46,9 @@ private slots:
             MonthPlot::make(month, 35).days[5].readout.endsWith(QStringLiteral(": ") + figures));
         HistoryState plotted = loaded(log);
         plotted.LogIntervalSeconds = 60;
-        QVERIFY(figures.startsWith(PlotModel::plotGraph(plotted).labels->watts + u','));
-        QCOMPARE(month.days[5].wattHours.value_or(-1), plotted.SpanWattHours);
+        QVERIFY(figures.startsWith(PlotModel::plotGraph(plotted).labels->energy + u','));
+        QCOMPARE(month.days[5].wattHours.value_or(-1),
+                 PlotModel::spanWattHours(plotted).value_or(0));
         QCOMPARE(env.readFile(logOf(Day)), log); // only read
     }
 

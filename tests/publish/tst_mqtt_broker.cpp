@@ -4,7 +4,7 @@
 // orderly end, a wrong password, and TLS checked against a certificate authority the test makes for
 // the name "localhost" only.
 
-#include "acquisition/DayLogWriter.h"
+#include "acquisition/RecordLayout.h"
 #include "platform/mqtt/MosquittoConnection.h"
 #include "publish/Publisher.h"
 
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(lookupsOnEventLoop.load(), 0);
         const QDateTime written(QDate(2026, 12, 7), QTime(14, 5, 3), Qt::OffsetFromUTC, 3600);
         publisher_->recordWritten(written,
-                                  recordLine(QTime(14, 5), {12.5, 0.5, 6.25, 0, 5.3}, 0, 20));
+                                  record::recordLine(QTime(14, 5), {12.5, 0.5, 6.25, 0, 5.3}, 0, 20));
         QSignalSpy sent(connection_.get(), &MqttConnection::published);
         while (publisher_->waitingRecords() > 0 && sent.wait(10000)) {
         }

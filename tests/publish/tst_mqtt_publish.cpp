@@ -1,7 +1,7 @@
 // Publishing without a network: mqtt.cfg, the payloads and discovery configs as JSON read back,
 // the password warning, and the publisher driven through a connection the test answers.
 
-#include "acquisition/DayLogWriter.h"
+#include "acquisition/RecordLayout.h"
 #include "config/MqttSettings.h"
 #include "publish/Publisher.h"
 #include "tests/publish/FakeMqttConnection.h"
@@ -41,9 +41,9 @@ struct Rig {
     Publisher publisher{connection, u"1.2.3"_s};
     Rig() { publisher.applySettings(publishingTo(u"h"_s)); }
     void record(double volts) {
-        RecordAverages averages{volts, 1, volts, 0, 0};
+        Readings averages{volts, 1, volts, 0, 0};
         publisher.recordWritten(QDateTime(QDate(2026, 12, 7), QTime(14, 5), Qt::OffsetFromUTC, 0),
-                                recordLine(QTime(14, 5), averages, 0, 10));
+                                record::recordLine(QTime(14, 5), averages, 0, 10));
     }
     QList<double> recordVolts() const {
         QList<double> volts;
@@ -151,7 +151,7 @@ private slots:
         QFETCH(int, offsetSeconds);
         QFETCH(QString, time);
         const QByteArray line =
-            recordLine(QTime(14, 5), {12.574, 0.5, 6.29, 0.2, 5.26}, 2, 1234.54);
+            record::recordLine(QTime(14, 5), {12.574, 0.5, 6.29, 0.2, 5.26}, 2, 1234.54);
         QCOMPARE(line, "<T>14:05</T><V>12.57</V><I>.50</I><W>6.29</W><R></R><S>5.3</S><M>2</M>   "
                        "1234.5Wh\r\n"_ba);
         const QDateTime written(QDate(2026, 12, 7), QTime(14, 5, 3), Qt::OffsetFromUTC,
