@@ -4,9 +4,6 @@
 
 #include <bit>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tarnby {
 
@@ -47,20 +44,6 @@ template <typename Char> std::uint64_t openingsFrom(const Char* chars, qsizetype
     };
     std::uint64_t found = 0;
     int lane = 0;
-#if defined(__SSE2__)
-    // Where the processor compares 16 bytes at once (every x86-64 does), it takes whole blocks
-    // of 16 that way: the same lanes, fewer instructions.
-    if constexpr (sizeof(Char) == 1) {
-        const __m128i openings = _mm_set1_epi8('<');
-        for (; lane < 64 && at + lane + 16 <= n; lane += 16) {
-            const __m128i block =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + at + lane));
-            const auto lanes =
-                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, openings)));
-            found |= std::uint64_t(lanes) << lane;
-        }
-    }
-#endif
     for (; lane < 64 && at + lane + Lanes <= n; lane += Lanes) {
         std::uint64_t word;
         std::memcpy(&word, chars + at + lane, 8);
