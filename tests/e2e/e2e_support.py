@@ -171,9 +171,10 @@ class Board(Running):  # tarnby-board on a pseudo-terminal linked as <folder>/po
         return {k: float(v) if k.startswith("sum_") else int(v) for k, v in pairs}
 
 
-def Tarnby(app, extra_env=None):  # the real program in an application folder, offscreen
+def Tarnby(app, extra_env=None, args=None):  # offscreen: the folder's copy, or the built one
     env = {**os.environ, "QT_QPA_PLATFORM": "offscreen", **(extra_env or {})}
-    return Running([app.program], cwd=app.path, env=env)
+    command = [app.program] if args is None else [os.path.join(BIN_DIR, "tarnby")] + args
+    return Running(command, cwd=app.path, env=env)
 
 
 class PortReader:  # reads the board's side of the line as a program would, through the link

@@ -1,6 +1,6 @@
 """kill -9 just after a record (maybe still being synced): only whole records stay, none lost,
-and the next run takes the port over despite the lock file left behind, appends and ends in
-order. TARNBY_KILL_SEED=<number> repeats a run's kill moment."""
+and the next run takes the port and the folder over despite the lock files left behind, appends
+and ends in order. TARNBY_KILL_SEED=<number> repeats a run's kill moment."""
 
 import os
 import random
@@ -28,6 +28,7 @@ class KillWhileLoggingTest(EndToEndCase):
         seen = self.wait_for_a_record(app, day, "a record of the first run")
         time.sleep(random.Random(seed).uniform(0.0, 0.2))  # the kill moment, not a wait
         tarnby.stop(signal.SIGKILL, 10)
+        self.assertEqual(app.read("tarnby.lock"), b"%d\n" % tarnby.pid)  # left, naming the dead
         data = app.read(app.day_log(day))
         self.assertEqual(data[:len(seen)], seen, "records lost or changed by the kill")
         records = parse_records(data)  # fails on a torn or malformed line

@@ -1,0 +1,57 @@
+"""The desktop program's start: --version and --help answered without a display; one program
+per folder (a second one names the holder and touches nothing, the first logs on); the history
+window alone on a folder another program logs to, creating nothing there."""
+
+import os
+import pathlib
+import re
+import signal
+import subprocess
+
+from e2e_support import BIN_DIR, FIXED, SOURCE_DIR, EndToEndCase, main, wait_until
+
+VERSION = re.search(r"project\(Tarnby VERSION (\S+)",
+                    pathlib.Path(SOURCE_DIR, "CMakeLists.txt").read_text()).group(1)
+
+
+def files(folder):  # every entry with its bytes, but the day logs a running program appends to
+    return {p: p.is_file() and p.read_bytes()
+            for p in pathlib.Path(folder).rglob("*") if p.parent.name != "logs"}
+
+
+def catches_sigterm(pid):  # the program's orderly end is in place
+    status = pathlib.Path("/proc/%d/status" % pid).read_text()
+    return int(re.search(r"SigCgt:\s*(\w+)", status).group(1), 16) >> (signal.SIGTERM - 1) & 1
+
+
+class DesktopStartTest(EndToEndCase):
+    def test_answers_without_a_display(self):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        for option, output in (("--version", "tarnby %s\n" % VERSION),
+                               ("--help", "Usage: tarnby [--folder DIR] [--history]\n")):
+            run = subprocess.run([os.path.join(BIN_DIR, "tarnby"), option], capture_output=True,
+                                 text=True, timeout=10, env=dict(env, QT_QPA_PLATFORM="xcb"))
+            self.assertEqual((run.returncode, run.stdout[:len(output)]), (0, output), run)
+
+    def test_one_program_per_folder_and_the_history_window_beside_it(self):
+        app = self.app_folder()
+        self.board(app, args=["--rate", "5", "--fixed", FIXED])
+        first = self.tarnby(app)
+        wait_until(lambda: app.read("tarnby.lock") == b"%d\n" % first.pid, 10, "the folder's lock")
+        before = files(app.path)
+        second = self.tarnby(app, args=["--folder", app.path])
+        wait_until(lambda: "Tarnby process %d;" % first.pid in second.output(), 10,
+                   "the second program to name the first")
+        self.assertEqual(second.stop(), 1)  # its message box ended by the signal
+        history = self.tarnby(app, args=["--history", "--folder", app.path])
+        wait_until(lambda: not history.alive() or catches_sigterm(history.pid), 10, "the history")
+        self.assertTrue(history.alive(), history.output())
+        self.assertEqual(history.stop(), 0)
+        self.assertEqual(files(app.path), before)
+        records = len(app.all_records())
+        wait_until(lambda: len(app.all_records()) > records, 25, "the first program's records")
+        self.assertEqual(first.stop(), 0)
+
+
+if __name__ == "__main__":
+    main()
