@@ -1,9 +1,8 @@
 #include "session/LoggingSession.h"
 
 #include "common/LoggingInterval.h"
-#include "common/NumberText.h"
 #include "config/CalibrationSettings.h"
-#include "config/ConfigFile.h"
+#include "config/ProgSettings.h"
 #include "session/BoardPort.h"
 
 #include <QDir>
@@ -19,11 +18,6 @@ const QString CorruptData = u"possible corrupt COMMS data"_s;
 const QString PortProblem = u"There is a possible Port Number problem. Check available PORTS"_s;
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
 
-// A value "equals 1" when it compares numerically equal to 1.
-bool equalsOne(const QString& text) {
-    const auto value = readNumber(text);
-    return value && *value == 1.0;
-}
 } // namespace
 
 LoggingSession::LoggingSession(AppPaths paths, const Clock& clock, SerialLinkFactory makeLink,
@@ -89,38 +83,39 @@ void LoggingSession::runStartUp(bool programStart) {
 }
 
 void LoggingSession::loadSettings() {
-    ConfigReading prog = ConfigReading::read(paths_.progCfg(), u"prog.cfg"_s);
-    portText_ = prog.take("Port"_L1);
-    baudRateText_ = prog.takeWholeNumber("BR"_L1);
+    const ProgConfig prog = readProgCfg(paths_.progCfg());
+    portText_ = prog.Port.text;
+    baudRateText_ = prog.BR.text;
     // Savehtml and SaveExcel belong to the setup window; nothing here acts on them.
-    const QString logDelay = prog.take("LogDelay"_L1);
     if (prog.fileUsable())
-        intervalText_ = logDelay;
-    startLoggingAtStartUp_ = equalsOne(prog.takeNumber("LogOn"_L1));
-    const QString showRpm = prog.takeNumber("DisplayRPM"_L1);
-    const QString showWindSpeed = prog.takeNumber("DisplayWS"_L1);
-    const QString windSpeedUnits = prog.take("WSUnits"_L1);
+        intervalText_ = prog.LogDelay.text;
+    startLoggingAtStartUp_ = flagSet(prog.LogOn);
+    const QString progMessage = prog.problemMessage(
+        prog.problems({&prog.Port, &prog.BR, &prog.LogDelay, &prog.LogOn, &prog.DisplayRPM,
+                       &prog.DisplayWS, &prog.WSUnits}),
+        u"Tarnby runs without its serial port until the settings are complete. "
+        u"Open Program Setup and press \"Save Setings\" to write a complete file."_s);
     intervalEditable_ = false;
-    progUsable_ = prog.ok();
+    progUsable_ = progMessage.isEmpty();
     emit controlsChanged();
 
-    listOptions_ = ListOptions{equalsOne(showRpm), equalsOne(showWindSpeed), windSpeedUnits};
+    listOptions_ =
+        ListOptions{flagSet(prog.DisplayRPM), flagSet(prog.DisplayWS), prog.WSUnits.text};
     emit listRebuilt();
 
-    ConfigReading settings = ConfigReading::read(paths_.settingsCfg(), u"settings.cfg"_s);
-    CalibrationSettings factors;
-    for (const auto& key : CalibrationSettings::keys)
-        factors.*key.field = settings.take(key.name);
-    factors_ = CalibrationNumbers::read(factors);
+    const CalibrationConfig settings = readSettingsCfg(paths_.settingsCfg());
+    factors_ = settings.numbers();
+    const QString settingsMessage = settings.problemMessage(
+        settings.problems({&settings.VoltDivider, &settings.VoltOffset, &settings.AmpDivider,
+                           &settings.RPMDivider, &settings.WSDivider},
+                          true),
+        u"Readings cannot be scaled until the calibration is complete. "
+        u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s);
 
-    if (!prog.ok())
-        host_.showMessage(prog.problemMessage(
-            u"Tarnby runs without its serial port until the settings are complete. "
-            u"Open Program Setup and press \"Save Setings\" to write a complete file."_s));
-    if (!settings.ok())
-        host_.showMessage(settings.problemMessage(
-            u"Readings cannot be scaled until the calibration is complete. "
-            u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s));
+    if (!progMessage.isEmpty())
+        host_.showMessage(progMessage);
+    if (!settingsMessage.isEmpty())
+        host_.showMessage(settingsMessage);
 }
 
 bool LoggingSession::configureAndOpenPort() {

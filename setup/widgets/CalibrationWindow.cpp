@@ -1,6 +1,7 @@
 #include "setup/widgets/CalibrationWindow.h"
 
 #include "common/widgets/NamedWidget.h"
+#include "config/ProgSettings.h"
 #include "session/BoardPort.h"
 #include "setup/CalibrationForm.h"
 #include "setup/SetupForm.h"
@@ -59,15 +60,14 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
     buildControls();
 
     // Loading, in order: prog.cfg, settings.cfg, the wind-speed question, the port, the boxes.
-    ConfigReading prog = ConfigReading::read(env_.paths.progCfg(), u"prog.cfg"_s);
-    port_ = prog.take("Port"_L1);
-    const QString baudRate = prog.take("BR"_L1);
-    windSpeedUnits_ = prog.take("WSUnits"_L1);
+    const ProgConfig prog = readProgCfg(env_.paths.progCfg());
+    port_ = prog.Port.text;
+    windSpeedUnits_ = prog.WSUnits.text;
     const CalibrationLoading loading =
-        loadCalibrationBoxes(ConfigReading::read(env_.paths.settingsCfg(), u"settings.cfg"_s));
+        loadCalibrationBoxes(readSettingsCfg(env_.paths.settingsCfg()));
     offset_ = loading.boxes.VoltOffset;
     windSpeedQuestion_->setText(windSpeedQuestion(windSpeedUnits_));
-    portOpened_ = openPort(port_, baudRate);
+    portOpened_ = openPort(port_, prog.BR.text);
     voltsFactorBox_->setText(loading.boxes.VoltDivider);
     ampsFactorBox_->setText(loading.boxes.AmpDivider);
     offsetLabel_->setText(offset_);
@@ -78,11 +78,12 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
     // reports any prog.cfg problem itself.
     if (!portOpened_)
         return;
-    if (!prog.ok()) {
-        env_.prompts.showMessage(
-            owner, prog.problemMessage(u"The wind speed is shown without its unit text until "
-                                       "the setup window saves a complete prog.cfg."_s));
-    }
+    const QString progMessage = prog.problemMessage(
+        prog.problems({&prog.Port, &prog.BR, &prog.WSUnits}, true),
+        u"The wind speed is shown without its unit text until the setup window saves a complete "
+        "prog.cfg."_s);
+    if (!progMessage.isEmpty())
+        env_.prompts.showMessage(owner, progMessage);
     if (!loading.problemMessage.isEmpty())
         env_.prompts.showMessage(owner, loading.problemMessage);
 }
