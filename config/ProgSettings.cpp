@@ -53,6 +53,20 @@ ProgSettings ProgConfig::texts() const {
     return settings;
 }
 
+LineChoice lineSettingsOf(const ProgConfig& prog) {
+    if (!prog.fileUsable())
+        return {std::nullopt, prog.fileName + u": "_s + prog.fileProblem};
+    for (const ConfigText* value : {&prog.Port, &prog.BR})
+        if (!value->taken())
+            return {std::nullopt, value->problemText() + u" in prog.cfg"_s};
+    if (!prog.Port.number)
+        return {std::nullopt, u"\"%1\" is not a port number"_s.arg(prog.Port.text)};
+    if (!prog.BR.number)
+        return {std::nullopt,
+                u"the baud rate \"%1\" in prog.cfg is not a whole number"_s.arg(prog.BR.text)};
+    return {LineSettings{*prog.Port.number, *prog.BR.number}, {}};
+}
+
 QByteArray progCfgBytes(const ProgSettings& settings) {
     QByteArray bytes = "Program Config File\r\n\r\n";
     for (const auto& key : ProgSettings::keys) {

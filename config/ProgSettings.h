@@ -4,6 +4,7 @@
 // one is used, and what is missing or wrong per key.
 
 #include "config/ConfigFile.h"
+#include "platform/LineSettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,6 +69,16 @@ ProgConfig progConfigFromText(const QString& text); // for tests and fuzzing
 inline bool flagSet(const ConfigNumber<double>& flag) {
     return flag.number == 1.0;
 }
+
+// The serial line prog.cfg names: Port rounded to a whole number, BR exactly a whole number.
+// Without a line, `problem` says why in the user's terms, naming the text as typed ("\"COM1\"
+// is not a port number", "the baud rate \"4800.5\" in prog.cfg is not a whole number"), or the
+// file or key that is missing.
+struct LineChoice {
+    std::optional<LineSettings> line;
+    QString problem;
+};
+LineChoice lineSettingsOf(const ProgConfig& prog);
 
 // The exact bytes of prog.cfg: header, empty line, one line per key, empty line; CR LF.
 QByteArray progCfgBytes(const ProgSettings& settings);

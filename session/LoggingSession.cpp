@@ -69,10 +69,10 @@ void LoggingSession::runStartUp(bool programStart) {
 
         // Without a usable prog.cfg there is no port to open: the user has been told, and the
         // setup window writes a complete file.
-        if (!progUsable_ || portText_ == u"0")
+        if (!progUsable_ || withoutPort_)
             return;
         if (!configureAndOpenPort()) {
-            portFailureRecovery(boardPortProblem(*boardLink_, portText_));
+            portFailureRecovery(boardPortProblem(*boardLink_, line_));
             continue;
         }
         // An unattended restart must not stop the records without a word.
@@ -84,8 +84,8 @@ void LoggingSession::runStartUp(bool programStart) {
 
 void LoggingSession::loadSettings() {
     const ProgConfig prog = readProgCfg(paths_.progCfg());
-    portText_ = prog.Port.text;
-    baudRateText_ = prog.BR.text;
+    line_ = lineSettingsOf(prog);
+    withoutPort_ = prog.Port.text == u"0";
     // Savehtml and SaveExcel belong to the setup window; nothing here acts on them.
     if (prog.fileUsable())
         intervalText_ = prog.LogDelay.text;
@@ -119,7 +119,7 @@ void LoggingSession::loadSettings() {
 }
 
 bool LoggingSession::configureAndOpenPort() {
-    if (!applyBoardPortSettings(*boardLink_, portText_, baudRateText_))
+    if (!applyBoardPortSettings(*boardLink_, line_))
         return false;
     portConfigured_ = true;
     if (!boardLink_->open())
@@ -147,7 +147,7 @@ void LoggingSession::portFailureRecovery(const QString& why) {
     // The setup window tells a recovery from a visit by the reason it is given.
     const QString reason = why.isEmpty() ? u"the port did not open"_s : why;
     showStatus(CommsProblem);
-    recoveryWaiting_ = portText_ != u"0";
+    recoveryWaiting_ = !withoutPort_;
     portCameBack_ = false;
     if (recoveryWaiting_) {
         showWaitingFor(reason);
@@ -219,7 +219,7 @@ void LoggingSession::calibrate() {
     if (!wasConfigured)
         return;
     if (!boardLink_->open()) {
-        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
+        recoverAndStartAgain(boardPortProblem(*boardLink_, line_));
         return;
     }
     linkLost_ = false;
@@ -236,7 +236,7 @@ void LoggingSession::setup() {
     if (!progUsable_)
         return; // already reported; the user saves a complete file from Setup
     if (!configureAndOpenPort())
-        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
+        recoverAndStartAgain(boardPortProblem(*boardLink_, line_));
 }
 
 void LoggingSession::closePort() {
@@ -281,8 +281,8 @@ void LoggingSession::receive() {
 void LoggingSession::onLinkLost() {
     linkLost_ = true;
     showStatus(CommsProblem);
-    setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
-    if (!childWindowOpen_ && portText_ != u"0")
+    setStatusDetail(portProblem(boardPortProblem(*boardLink_, line_)));
+    if (!childWindowOpen_ && !withoutPort_)
         portRetry_.start();
 }
 
@@ -290,8 +290,8 @@ void LoggingSession::retryPort() {
     if (recoveryWaiting_) {
         // The same routine and settings a fresh start-up uses; start-up opens it again once
         // the recovery's prompts are closed.
-        if (!openBoardPort(*boardLink_, portText_, baudRateText_)) {
-            showWaitingFor(boardPortProblem(*boardLink_, portText_));
+        if (!openBoardPort(*boardLink_, line_)) {
+            showWaitingFor(boardPortProblem(*boardLink_, line_));
             return;
         }
         boardLink_->close();
@@ -300,12 +300,12 @@ void LoggingSession::retryPort() {
         portCameBack_ = host_.closeRecoveryPrompts();
         return;
     }
-    if (childWindowOpen_ || !linkLost_ || portText_ == u"0") {
+    if (childWindowOpen_ || !linkLost_ || withoutPort_) {
         portRetry_.stop();
         return;
     }
     if (!boardLink_->open()) {
-        setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
+        setStatusDetail(portProblem(boardPortProblem(*boardLink_, line_)));
         return;
     }
     linkLost_ = false;

@@ -26,6 +26,7 @@
 #include "acquisition/ReadingDisplay.h"
 #include "acquisition/WattHourStore.h"
 #include "common/AppPaths.h"
+#include "config/ProgSettings.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
 #include "session/StatusLine.h"
@@ -134,10 +135,10 @@ private:
     SessionHost& host_;
     std::unique_ptr<SerialLink> boardLink_;
 
-    // From prog.cfg, as extracted: the port number and baud rate texts, and whether logging
-    // starts by itself (LogOn).
-    QString portText_;
-    QString baudRateText_;
+    // From prog.cfg: the serial line, whether Port is "0" (no port), and whether logging starts
+    // by itself (LogOn).
+    LineChoice line_;
+    bool withoutPort_ = false;
     bool startLoggingAtStartUp_ = false;
     CalibrationNumbers factors_;
     bool progUsable_ = false;

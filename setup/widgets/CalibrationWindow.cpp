@@ -1,7 +1,6 @@
 #include "setup/widgets/CalibrationWindow.h"
 
 #include "common/widgets/NamedWidget.h"
-#include "config/ProgSettings.h"
 #include "session/BoardPort.h"
 #include "setup/CalibrationForm.h"
 #include "setup/SetupForm.h"
@@ -61,13 +60,13 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
 
     // Loading, in order: prog.cfg, settings.cfg, the wind-speed question, the port, the boxes.
     const ProgConfig prog = readProgCfg(env_.paths.progCfg());
-    port_ = prog.Port.text;
+    line_ = lineSettingsOf(prog);
     windSpeedUnits_ = prog.WSUnits.text;
     const CalibrationLoading loading =
         loadCalibrationBoxes(readSettingsCfg(env_.paths.settingsCfg()));
     offset_ = loading.boxes.VoltOffset;
     windSpeedQuestion_->setText(windSpeedQuestion(windSpeedUnits_));
-    portOpened_ = openPort(port_, prog.BR.text);
+    portOpened_ = openPort();
     voltsFactorBox_->setText(loading.boxes.VoltDivider);
     ampsFactorBox_->setText(loading.boxes.AmpDivider);
     offsetLabel_->setText(offset_);
@@ -89,7 +88,7 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
 }
 
 QString CalibrationWindow::portProblem() const {
-    return boardPortProblem(*boardLink_, port_);
+    return boardPortProblem(*boardLink_, line_);
 }
 
 CalibrationWindow::~CalibrationWindow() {
@@ -183,7 +182,7 @@ void CalibrationWindow::buildControls() {
     connect(exitButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool CalibrationWindow::openPort(const QString& port, const QString& baudRate) {
+bool CalibrationWindow::openPort() {
     boardLink_ = env_.makeSerialLink();
     connect(boardLink_.get(), &SerialLink::dataArrived, this, &CalibrationWindow::receiveFromPort);
     connect(boardLink_.get(), &SerialLink::linkLost, this, [this](const QString& reason) {
@@ -192,7 +191,7 @@ bool CalibrationWindow::openPort(const QString& port, const QString& baudRate) {
                   "here; close this window and the logger reopens the port."_s.arg(
                       boardLink_->deviceName(), reason));
     });
-    return openBoardPort(*boardLink_, port, baudRate);
+    return openBoardPort(*boardLink_, line_);
 }
 
 CalibrationSettings CalibrationWindow::typedFactors() const {

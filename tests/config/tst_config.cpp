@@ -157,15 +157,20 @@ void ConfigFiles::numbersBesideTheTexts_data() {
     QTest::addColumn<bool>("logging");
     QTest::addColumn<int>("baudRate"); // -1: none
     QTest::addColumn<QStringList>("problems");
-    QTest::newRow("halves to even, 1.0 is 1") << " 2.5"
-                                              << "1.0"
-                                              << " 57600 " << 2 << true << 57600 << QStringList();
-    QTest::newRow("no numbers") << "COM1"
-                                << "yes"
-                                << "4800.5" << -1 << false << -1
-                                << QStringList{u"the value \"yes\" of <LogOn> is not a number"_s,
-                                               u"the value \"4800.5\" of <BR> is not a whole "
-                                               "number"_s};
+    QTest::addColumn<QString>("lineProblem"); // why no line can be set up, naming the text typed
+    const auto row = [](const char* name, const char* port, const char* logOn, const char* br,
+                        int portNumber, bool logging, int baudRate, QStringList problems,
+                        const char* lineProblem) {
+        QTest::newRow(name) << QString(port) << QString(logOn) << QString(br) << portNumber
+                            << logging << baudRate << problems << QString(lineProblem);
+    };
+    const QString notWhole = u"the value \"4800.5\" of <BR> is not a whole number"_s;
+    row("halves to even, 1.0 is 1", " 2.5", "1.0", " 57600 ", 2, true, 57600, {}, "");
+    row("no numbers", "COM1", "yes", "4800.5", -1, false, -1,
+        {u"the value \"yes\" of <LogOn> is not a number"_s, notWhole},
+        "\"COM1\" is not a port number");
+    row("BR not whole", "1", "0", "4800.5", 1, false, -1, {notWhole},
+        "the baud rate \"4800.5\" in prog.cfg is not a whole number");
 }
 
 void ConfigFiles::numbersBesideTheTexts() {
@@ -179,6 +184,10 @@ void ConfigFiles::numbersBesideTheTexts() {
     QTEST(flagSet(prog.LogOn), "logging");
     QTEST(prog.BR.number.value_or(-1), "baudRate");
     QTEST(prog.problems({&prog.Port, &prog.LogOn, &prog.BR}), "problems");
+    const LineChoice choice = lineSettingsOf(prog);
+    QTEST(choice.problem, "lineProblem");
+    if (choice.line)
+        QCOMPARE(*choice.line, (LineSettings{2, 57600}));
 }
 
 void ConfigFiles::unsafeTexts() {

@@ -125,11 +125,11 @@ void SessionTest::startUp() {
     QCOMPARE(s.caption(), u"Tarnby - Waiting for Signal"_s);
     QCOMPARE(s.statusText(), CommsProblem);
     if (portOpen)
-        QCOMPARE(f.port().settings_, u"4800,N,8,1"_s);
+        QCOMPARE(f.port().configured.baudRate, 4800);
     if (!messages.contains(PortProblem))
         return;
     QCOMPARE(f.host.windows, QStringList{u"setup"_s});
-    QCOMPARE(f.port().portNumber_, 3);
+    QCOMPARE(f.port().configured.portNumber, 3);
     QVERIFY(!f.host.portProblems.value(0).isEmpty()); // the setup window is told why
 }
 
@@ -267,7 +267,7 @@ void SessionTest::setupCalibrateAndTheirRecoveriesKeepTheDaysEnergy() {
         f.t.writeSettingsCfg(u"20"_s, u"0"_s, u"10"_s);
     });
     s.setup();
-    QCOMPARE(f.port().portNumber_, 2);
+    QCOMPARE(f.port().configured.portNumber, 2);
     QCOMPARE(s.intervalText(), u"30"_s);
     QVERIFY(!s.intervalEditable());
     QCOMPARE(s.listOptions().windSpeedUnits, u"m/s"_s);
