@@ -88,7 +88,7 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
 }
 
 QString CalibrationWindow::portProblem() const {
-    return boardPortProblem(*boardLink_, line_);
+    return boardPort_->reason();
 }
 
 CalibrationWindow::~CalibrationWindow() {
@@ -183,15 +183,17 @@ void CalibrationWindow::buildControls() {
 }
 
 bool CalibrationWindow::openPort() {
-    boardLink_ = env_.makeSerialLink();
-    connect(boardLink_.get(), &SerialLink::dataArrived, this, &CalibrationWindow::receiveFromPort);
-    connect(boardLink_.get(), &SerialLink::linkLost, this, [this](const QString& reason) {
+    boardPort_ = std::make_unique<BoardPort>(env_.makeSerialLink());
+    connect(boardPort_.get(), &BoardPort::dataArrived, this, &CalibrationWindow::receiveFromPort);
+    connect(boardPort_.get(), &BoardPort::lost, this, [this] {
+        const QString reason = boardPort_->reason();
+        boardPort_->close(); // this window does not try it again
         env_.prompts.showMessage(
             this, u"The connection to the sensor board on %1 was lost (%2). The readings stop "
                   "here; close this window and the logger reopens the port."_s.arg(
-                      boardLink_->deviceName(), reason));
+                      boardPort_->deviceName(), reason));
     });
-    return openBoardPort(*boardLink_, line_);
+    return boardPort_->open(line_);
 }
 
 CalibrationSettings CalibrationWindow::typedFactors() const {
@@ -200,7 +202,7 @@ CalibrationSettings CalibrationWindow::typedFactors() const {
 }
 
 void CalibrationWindow::receiveFromPort() {
-    const QByteArray bytes = boardLink_->readAll();
+    const QByteArray bytes = boardPort_->readAll();
     const auto captions = receiver_.receive(bytes, typedFactors(), windSpeedUnits_);
     if (!captions)
         return;
@@ -242,8 +244,8 @@ void CalibrationWindow::done(int result) {
 }
 
 void CalibrationWindow::closePort() {
-    if (boardLink_ && boardLink_->isOpen())
-        boardLink_->close();
+    if (boardPort_)
+        boardPort_->close();
 }
 
 } // namespace tarnby

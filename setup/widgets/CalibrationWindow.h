@@ -16,6 +16,7 @@
 
 #include "config/ProgSettings.h"
 #include "platform/widgets/Environment.h"
+#include "session/BoardPort.h"
 #include "setup/CalibrationReceiver.h"
 
 #include <QDialog>
@@ -50,7 +51,7 @@ private:
     void closePort();
 
     Environment env_;
-    std::unique_ptr<SerialLink> boardLink_; // the window's own link to the board
+    std::unique_ptr<BoardPort> boardPort_; // the window's own port to the board
     bool portOpened_ = false;
     LineChoice line_; // as prog.cfg names it
     CalibrationReceiver receiver_;
