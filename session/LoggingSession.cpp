@@ -93,13 +93,21 @@ void LoggingSession::loadSettings() {
     if (prog.fileUsable())
         intervalText_ = prog.LogDelay.text;
     startLoggingAtStartUp_ = flagSet(prog.LogOn);
+    const QStringList problems = prog.problems({&prog.Port, &prog.BR, &prog.LogDelay, &prog.LogOn,
+                                                &prog.DisplayRPM, &prog.DisplayWS, &prog.WSUnits});
+    // A flag that is not a number counts as "not 1": said, but no reason to leave the port shut.
+    QStringList flagsOff;
+    for (const ConfigText* flag : {&prog.LogOn, &prog.DisplayRPM, &prog.DisplayWS}) {
+        if (flag->problem == ValueProblem::NotANumber)
+            flagsOff << u'<' + flag->key + u'>';
+    }
+    progUsable_ = prog.fileUsable() && problems.size() == flagsOff.size();
     const QString progMessage = prog.problemMessage(
-        prog.problems({&prog.Port, &prog.BR, &prog.LogDelay, &prog.LogOn, &prog.DisplayRPM,
-                       &prog.DisplayWS, &prog.WSUnits}),
-        u"Tarnby runs without its serial port until the settings are complete. "
-        u"Open Program Setup and press \"Save Setings\" to write a complete file."_s);
+        problems, (progUsable_ ? u"Tarnby takes %1 as off. "_s.arg(flagsOff.join(u" and "_s))
+                               : u"Tarnby runs without its serial port until the settings are "
+                                 u"complete. "_s) +
+                      u"Open Program Setup and press \"Save Setings\" to write a complete file."_s);
     intervalEditable_ = false;
-    progUsable_ = progMessage.isEmpty();
     emit controlsChanged();
 
     listOptions_ =
