@@ -28,7 +28,7 @@ DayLogWriter::Outcome DayLogWriter::writeRecord(const QDateTime& now, IntervalSu
     sums.clear();
 
     // Oldest first; the records of one file go in one write.
-    Outcome outcome{{true, QString()}, fileName};
+    Outcome outcome{{true, QString()}, fileName, held_.back().line};
     while (!held_.empty()) {
         const QString& file = held_.front().fileName;
         QByteArray lines;
@@ -40,7 +40,8 @@ DayLogWriter::Outcome DayLogWriter::writeRecord(const QDateTime& now, IntervalSu
             // Records in the file but not confirmed on disk are not written again.
             if (append.unconfirmed)
                 held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(count));
-            outcome = {append, file};
+            outcome.append = append;
+            outcome.fileName = file;
             if (held_.size() > 1)
                 outcome.append.error += QStringLiteral(", %1 records waiting").arg(held_.size());
             return outcome;

@@ -27,6 +27,7 @@ public:
     struct Outcome {
         FileOutcome append; // the error text names the file and says how many records wait
         QString fileName;   // the day log written to (or the one that failed)
+        QByteArray line;    // this tick's record, CR LF included, written or held
     };
 
     // One tick of the logging timer. `now` is one reading of the clock: the file's date and

@@ -2,7 +2,6 @@
 
 #include "acquisition/Reading.h"
 #include "common/DisplayRounding.h"
-#include "common/NumberText.h"
 
 #include <cmath>
 #include <optional>
@@ -24,12 +23,6 @@ std::optional<double> rounded(double value, int decimals) {
     return roundForDisplay(value, decimals);
 }
 } // namespace
-
-CalibrationNumbers CalibrationNumbers::read(const CalibrationSettings& factors) {
-    return {readNumber(factors.VoltDivider), readNumber(factors.VoltOffset),
-            readNumber(factors.AmpDivider), readNumber(factors.RPMDivider),
-            readNumber(factors.WSDivider)};
-}
 
 bool computeReadings(const FrameValues& frame, const CalibrationSettings& factors, bool loggingOn,
                      LiveReadings& readings, IntervalSums& sums) {

@@ -32,12 +32,7 @@ struct IntervalSums {
 bool computeReadings(const FrameValues& frame, const CalibrationSettings& factors, bool loggingOn,
                      LiveReadings& readings, IntervalSums& sums);
 
-// The factors read once (they change only when settings.cfg is loaded again), each empty when
-// its text is not a number; the computation on them is the same.
-struct CalibrationNumbers {
-    std::optional<double> VoltDivider, VoltOffset, AmpDivider, RPMDivider, WSDivider;
-    static CalibrationNumbers read(const CalibrationSettings& factors);
-};
+// The same on the factors read once (they change only when settings.cfg is loaded again).
 bool computeReadings(const FrameValues& frame, const CalibrationNumbers& factors, bool loggingOn,
                      LiveReadings& readings, IntervalSums& sums);
 

@@ -1,10 +1,8 @@
 #include "session/LoggingSession.h"
 
 #include "common/LoggingInterval.h"
-#include "common/NumberText.h"
 #include "config/CalibrationSettings.h"
-#include "config/ConfigFile.h"
-#include "session/BoardPort.h"
+#include "config/ProgSettings.h"
 
 #include <QDir>
 
@@ -16,36 +14,27 @@ namespace {
 const QString WaitingCaption = u"Tarnby - Waiting for Signal"_s;
 const QString CommsProblem = u"     possible COMMS problem"_s;
 const QString CorruptData = u"possible corrupt COMMS data"_s;
-const QString PortProblem = u"There is a possible Port Number problem. Check available PORTS"_s;
 const QString BadDelay = u"Invalid delay period, needs to be a number between 10 and 600"_s;
 
-// A value "equals 1" when it compares numerically equal to 1.
-bool equalsOne(const QString& text) {
-    const auto value = readNumber(text);
-    return value && *value == 1.0;
-}
 } // namespace
 
 LoggingSession::LoggingSession(AppPaths paths, const Clock& clock, SerialLinkFactory makeLink,
                                SessionHost& host, QObject* parent)
-    : QObject(parent), paths_(std::move(paths)), clock_(clock), makeLink_(std::move(makeLink)),
-      host_(host), boardLink_(makeLink_()), dayLog_(paths_),
-      wattHours_(paths_, clock.now().date()) {
-    connect(boardLink_.get(), &SerialLink::dataArrived, this, &LoggingSession::receive);
-    connect(boardLink_.get(), &SerialLink::linkLost, this, &LoggingSession::onLinkLost);
+    : QObject(parent), paths_(std::move(paths)), clock_(clock), host_(host), port_(makeLink()),
+      dayLog_(paths_), wattHours_(paths_, clock.now().date()) {
+    connect(&port_, &BoardPort::dataArrived, this, &LoggingSession::receive);
+    connect(&port_, &BoardPort::lost, this, [this] { showStatus(CommsProblem); });
+    connect(&port_, &BoardPort::reopened, this, &LoggingSession::onPortReopened);
+    connect(&port_, &BoardPort::appeared, this, &LoggingSession::onPortAppeared);
+    connect(&port_, &BoardPort::detailChanged, this, &LoggingSession::statusChanged);
 
     recordTimer_.setTimerType(Qt::PreciseTimer);
     recordTimer_.setInterval(1000);
     connect(&recordTimer_, &QTimer::timeout, this, &LoggingSession::loggingTick);
-    lampOffTimer_.setInterval(250);
-    lampOffTimer_.setSingleShot(true);
-    connect(&lampOffTimer_, &QTimer::timeout, this, &LoggingSession::blinkOff);
     energyTimer_.setTimerType(Qt::PreciseTimer);
     energyTimer_.setInterval(5000);
     connect(&energyTimer_, &QTimer::timeout, this, &LoggingSession::wattHourTick);
     energyTimer_.start();
-    portRetry_.setInterval(PortRetryMs);
-    connect(&portRetry_, &QTimer::timeout, this, &LoggingSession::retryPort);
 
     // The logs folder is where every record goes: make sure it exists from the start.
     QDir().mkpath(paths_.logsFolder());
@@ -75,104 +64,104 @@ void LoggingSession::runStartUp(bool programStart) {
 
         // Without a usable prog.cfg there is no port to open: the user has been told, and the
         // setup window writes a complete file.
-        if (!progUsable_ || portText_ == u"0")
+        if (!progUsable_ || withoutPort_) {
+            port_.close();
             return;
-        if (!configureAndOpenPort()) {
-            portFailureRecovery(boardPortProblem(*boardLink_, portText_));
-            continue;
         }
-        // An unattended restart must not stop the records without a word.
-        if (startLoggingAtStartUp_ && !beginLogging(false))
-            host_.showMessage(BadDelay);
-        return;
+        if (port_.open(line_)) {
+            finishStartUp();
+            return;
+        }
+        if (portFailureRecovery(port_.reason()) == SessionHost::Recovery::NobodyToAsk)
+            return; // carried on when the port opens
     }
+}
+
+// The start-up steps after the port opened.
+void LoggingSession::finishStartUp() {
+    startUpAwaitsPort_ = false;
+    // An unattended restart must not stop the records without a word.
+    if (startLoggingAtStartUp_ && !beginLogging(false))
+        host_.showMessage(BadDelay);
 }
 
 void LoggingSession::loadSettings() {
-    ConfigReading prog = ConfigReading::read(paths_.progCfg(), u"prog.cfg"_s);
-    portText_ = prog.take("Port"_L1);
-    baudRateText_ = prog.takeWholeNumber("BR"_L1);
+    const ProgConfig prog = readProgCfg(paths_.progCfg());
+    line_ = lineSettingsOf(prog);
+    withoutPort_ = prog.Port.text == u"0";
     // Savehtml and SaveExcel belong to the setup window; nothing here acts on them.
-    const QString logDelay = prog.take("LogDelay"_L1);
     if (prog.fileUsable())
-        intervalText_ = logDelay;
-    startLoggingAtStartUp_ = equalsOne(prog.takeNumber("LogOn"_L1));
-    const QString showRpm = prog.takeNumber("DisplayRPM"_L1);
-    const QString showWindSpeed = prog.takeNumber("DisplayWS"_L1);
-    const QString windSpeedUnits = prog.take("WSUnits"_L1);
+        intervalText_ = prog.LogDelay.text;
+    startLoggingAtStartUp_ = flagSet(prog.LogOn);
+    const QStringList problems = prog.problems({&prog.Port, &prog.BR, &prog.LogDelay, &prog.LogOn,
+                                                &prog.DisplayRPM, &prog.DisplayWS, &prog.WSUnits});
+    // A flag that is not a number counts as "not 1": said, but no reason to leave the port shut.
+    QStringList flagsOff;
+    for (const ConfigText* flag : {&prog.LogOn, &prog.DisplayRPM, &prog.DisplayWS}) {
+        if (flag->problem == ValueProblem::NotANumber)
+            flagsOff << u'<' + flag->key + u'>';
+    }
+    progUsable_ = prog.fileUsable() && problems.size() == flagsOff.size();
+    const QString progMessage = prog.problemMessage(
+        problems, (progUsable_ ? u"Tarnby takes %1 as off. "_s.arg(flagsOff.join(u" and "_s))
+                               : u"Tarnby runs without its serial port until the settings are "
+                                 u"complete. "_s) +
+                      u"Open Program Setup and press \"Save Setings\" to write a complete file."_s);
     intervalEditable_ = false;
-    progUsable_ = prog.ok();
     emit controlsChanged();
 
-    listOptions_ = ListOptions{equalsOne(showRpm), equalsOne(showWindSpeed), windSpeedUnits};
+    listOptions_ =
+        ListOptions{flagSet(prog.DisplayRPM), flagSet(prog.DisplayWS), prog.WSUnits.text};
     emit listRebuilt();
 
-    ConfigReading settings = ConfigReading::read(paths_.settingsCfg(), u"settings.cfg"_s);
-    CalibrationSettings factors;
-    for (const auto& key : CalibrationSettings::keys)
-        factors.*key.field = settings.take(key.name);
-    factors_ = CalibrationNumbers::read(factors);
+    const CalibrationConfig settings = readSettingsCfg(paths_.settingsCfg());
+    factors_ = settings.numbers();
+    const QString settingsMessage = settings.problemMessage(
+        settings.problems({&settings.VoltDivider, &settings.VoltOffset, &settings.AmpDivider,
+                           &settings.RPMDivider, &settings.WSDivider},
+                          true),
+        u"Readings cannot be scaled until the calibration is complete. "
+        u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s);
 
-    if (!prog.ok())
-        host_.showMessage(prog.problemMessage(
-            u"Tarnby runs without its serial port until the settings are complete. "
-            u"Open Program Setup and press \"Save Setings\" to write a complete file."_s));
-    if (!settings.ok())
-        host_.showMessage(settings.problemMessage(
-            u"Readings cannot be scaled until the calibration is complete. "
-            u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s));
+    if (!progMessage.isEmpty())
+        host_.showMessage(progMessage);
+    if (!settingsMessage.isEmpty())
+        host_.showMessage(settingsMessage);
 }
 
-bool LoggingSession::configureAndOpenPort() {
-    if (!applyBoardPortSettings(*boardLink_, portText_, baudRateText_))
-        return false;
-    portConfigured_ = true;
-    if (!boardLink_->open())
-        return false;
-    linkLost_ = false;
-    portRetry_.stop();
-    setStatusDetail({});
-    return true;
-}
-
-QString LoggingSession::portProblem(const QString& reason) const {
-    const QString device = boardLink_->deviceName();
-    return device.isEmpty() ? reason : u"%1 \u2014 %2"_s.arg(device, reason);
-}
-
-void LoggingSession::showWaitingFor(const QString& reason) {
-    setStatusDetail(u"Waiting for the board's port: %1. Tarnby tries it again every %2 seconds."_s
-                        .arg(portProblem(reason))
-                        .arg(PortRetryMs / 1000));
-}
-
-// The message and the setup window wait for a person; meanwhile the port is tried again, and
-// when it opens they are closed and start-up carries on by itself.
-void LoggingSession::portFailureRecovery(const QString& why) {
-    // The setup window tells a recovery from a visit by the reason it is given.
+// The person is asked while the port is tried every few seconds; when it opens, the host closes
+// its prompts and start-up carries on by itself. With nobody to ask, the port is opened as soon
+// as it can be.
+SessionHost::Recovery LoggingSession::portFailureRecovery(const QString& why) {
     const QString reason = why.isEmpty() ? u"the port did not open"_s : why;
     showStatus(CommsProblem);
-    recoveryWaiting_ = portText_ != u"0";
-    portCameBack_ = false;
-    if (recoveryWaiting_) {
-        showWaitingFor(reason);
-        portRetry_.start();
+    if (!withoutPort_)
+        port_.waitForPerson(line_, reason);
+    const SessionHost::Recovery recovery = host_.recoverPort(reason);
+    if (recovery == SessionHost::Recovery::NobodyToAsk && !withoutPort_) {
+        startUpAwaitsPort_ = true;
+        port_.keepTrying(line_, reason);
+    } else {
+        port_.close();
     }
-    host_.showMessage(PortProblem);
-    if (!portCameBack_ && !endRequested_) {
-        childWindowOpen_ = true;
-        host_.runSetupWindow(reason);
-        childWindowOpen_ = false;
-    }
-    recoveryWaiting_ = false;
-    portCameBack_ = false;
-    portRetry_.stop();
-    setStatusDetail({});
+    return recovery;
 }
 
 void LoggingSession::recoverAndStartAgain(const QString& reason) {
-    portFailureRecovery(reason);
-    runStartUp(false);
+    if (portFailureRecovery(reason) == SessionHost::Recovery::PersonFinished)
+        runStartUp(false);
+}
+
+void LoggingSession::onPortAppeared() {
+    host_.closeRecoveryPrompts();
+    // Closed or not, nothing more to try: start-up opens the port when the person is done.
+    port_.close();
+}
+
+void LoggingSession::onPortReopened() {
+    receiver_.clearBuffer(); // a fresh line: nothing half-received survives the outage
+    if (startUpAwaitsPort_)
+        finishStartUp();
 }
 
 // The interval check and the start of logging, shared by the Start button and start-up.
@@ -208,45 +197,36 @@ void LoggingSession::stopLogging() {
 }
 
 void LoggingSession::calibrate() {
-    const bool wasConfigured = portConfigured_;
-    closePort();
-    childWindowOpen_ = true;
+    const bool hadLine = port_.hasLine();
+    port_.handToChildWindow();
     QString calibrationPortProblem;
-    const bool shown = host_.runCalibrationWindow(calibrationPortProblem);
-    childWindowOpen_ = false;
-    if (!shown) {
+    if (!host_.runCalibrationWindow(calibrationPortProblem)) {
         recoverAndStartAgain(calibrationPortProblem);
         return;
     }
     loadSettings();
     // The port settings last applied stay in force. A program running without a port (port
     // "0") has none to reopen and stays as it was.
-    if (!wasConfigured)
-        return;
-    if (!boardLink_->open()) {
-        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
-        return;
-    }
-    linkLost_ = false;
+    if (!hadLine)
+        port_.close();
+    else if (!port_.reopen())
+        recoverAndStartAgain(port_.reason());
 }
 
 void LoggingSession::setup() {
-    closePort();
-    childWindowOpen_ = true;
-    host_.runSetupWindow({});
-    childWindowOpen_ = false;
+    port_.handToChildWindow();
+    host_.runSetupWindow();
     loadSettings();
     // No test for "0" here: port numbers start at 1, so port "0" ends in the recovery, whose
     // fresh start-up then leaves the port closed.
     if (!progUsable_)
-        return; // already reported; the user saves a complete file from Setup
-    if (!configureAndOpenPort())
-        recoverAndStartAgain(boardPortProblem(*boardLink_, portText_));
+        port_.close(); // already reported; the user saves a complete file from Setup
+    else if (!port_.open(line_))
+        recoverAndStartAgain(port_.reason());
 }
 
 void LoggingSession::closePort() {
-    boardLink_->close();
-    portRetry_.stop();
+    port_.close();
 }
 
 QString LoggingSession::endOfRun() {
@@ -257,12 +237,9 @@ QString LoggingSession::endOfRun() {
 // --- The port ------------------------------------------------------------------------------
 
 void LoggingSession::receive() {
-    const FrameReceiver::Notification notification = receiver_.receive(boardLink_->readAll());
-    if (notification.reachedCut) {
-        lampOffTimer_.start();
-        dataLamp_ = true;
-        emit lampsChanged();
-    }
+    const FrameReceiver::Notification notification = receiver_.receive(port_.readAll());
+    if (notification.reachedCut)
+        emit frameCut();
     bool accepted = false;
     for (const CutFrame& frame : notification.frames) {
         readings_.ModeValue = 0;
@@ -283,61 +260,19 @@ void LoggingSession::receive() {
     }
 }
 
-void LoggingSession::onLinkLost() {
-    linkLost_ = true;
-    showStatus(CommsProblem);
-    setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
-    if (!childWindowOpen_ && portText_ != u"0")
-        portRetry_.start();
-}
-
-void LoggingSession::retryPort() {
-    if (recoveryWaiting_) {
-        // The same routine and settings a fresh start-up uses; start-up opens it again once
-        // the recovery's prompts are closed.
-        if (!openBoardPort(*boardLink_, portText_, baudRateText_)) {
-            showWaitingFor(boardPortProblem(*boardLink_, portText_));
-            return;
-        }
-        boardLink_->close();
-        portRetry_.stop();
-        recoveryWaiting_ = false;
-        portCameBack_ = host_.closeRecoveryPrompts();
-        return;
-    }
-    if (childWindowOpen_ || !linkLost_ || portText_ == u"0") {
-        portRetry_.stop();
-        return;
-    }
-    if (!boardLink_->open()) {
-        setStatusDetail(portProblem(boardPortProblem(*boardLink_, portText_)));
-        return;
-    }
-    linkLost_ = false;
-    portRetry_.stop();
-    setStatusDetail({});
-    receiver_.clearBuffer(); // a fresh line: nothing half-received survives the outage
-}
-
 // --- Timers --------------------------------------------------------------------------------
 
 void LoggingSession::loggingTick() {
-    lampOffTimer_.start();
-    logLamp_ = true;
-    emit lampsChanged();
-    noteWrite(dayLog_.writeRecord(clock_.now(), sums_, readings_).append);
-}
-
-void LoggingSession::blinkOff() {
-    dataLamp_ = false;
-    logLamp_ = false;
-    lampOffTimer_.stop();
-    emit lampsChanged();
+    const QDateTime now = clock_.now();
+    const DayLogWriter::Outcome outcome = dayLog_.writeRecord(now, sums_, readings_);
+    emit recordWritten(now, outcome.line);
+    noteWrite(outcome.append);
 }
 
 void LoggingSession::wattHourTick() {
     const WattHourStore::TickOutcome outcome =
-        wattHours_.tick(clock_.now(), readings_.LiveWatts, readings_.WattHourTotal, !linkLost_);
+        wattHours_.tick(clock_.now(), readings_.LiveWatts, readings_.WattHourTotal,
+                        port_.state() != BoardPort::State::Retrying);
     if (outcome.wroteLine)
         noteWrite(outcome.append);
 }
@@ -364,13 +299,6 @@ void LoggingSession::setCaption(const QString& caption) {
 
 void LoggingSession::showStatus(const QString& text) {
     status_.show(text);
-    emit statusChanged();
-}
-
-void LoggingSession::setStatusDetail(const QString& detail) {
-    if (statusDetail_ == detail)
-        return;
-    statusDetail_ = detail;
     emit statusChanged();
 }
 

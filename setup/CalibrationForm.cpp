@@ -1,7 +1,6 @@
 #include "setup/CalibrationForm.h"
 
 #include "common/DisplayRounding.h"
-#include "common/NumberText.h"
 #include "setup/SetupForm.h"
 
 #include <array>
@@ -14,30 +13,25 @@ CalibrationSettings calibrationStartingValues() {
     return CalibrationSettings{u"0"_s, u"0"_s, u"0"_s, u"1"_s, u"1"_s};
 }
 
-CalibrationLoading loadCalibrationBoxes(ConfigReading reading) {
+CalibrationLoading loadCalibrationBoxes(const CalibrationConfig& settings) {
     CalibrationLoading loading;
     loading.boxes = calibrationStartingValues();
-    if (reading.fileUsable()) {
-        for (const auto& key : CalibrationSettings::keys) {
-            const qsizetype before = reading.problems().size();
-            const QString text = reading.take(key.name);
-            if (reading.problems().size() != before)
-                continue; // the starting value stays
-            loading.boxes.*key.field = text;
-            const auto number = readNumber(text);
-            if (!number) {
-                reading.noteProblem(
-                    u"the value \"%1\" of <%2> is not a number"_s.arg(text, key.name));
-            } else if (key.field == &CalibrationSettings::AmpDivider) {
-                loading.boxes.AmpDivider = plainNumberText(*number);
-            }
-        }
+    QStringList problems;
+    const auto factors = settings.values();
+    for (size_t i = 0; i < factors.size(); ++i) {
+        const ConfigNumber<double>& factor = *factors[i];
+        if (factor.problem != ValueProblem::None)
+            problems << factor.problemText();
+        if (!factor.taken())
+            continue; // the starting value stays
+        QString& box = loading.boxes.*CalibrationSettings::keys[i].field;
+        box = factor.text;
+        if (&factor == &settings.AmpDivider && factor.number)
+            box = plainNumberText(*factor.number);
     }
-    if (!reading.ok()) {
-        loading.problemMessage = reading.problemMessage(
-            u"The boxes show the values found, with starting values where one is missing. "
-            "Correct them and press \"Save Calibration\" to store a complete file."_s);
-    }
+    loading.problemMessage = settings.problemMessage(
+        problems, u"The boxes show the values found, with starting values where one is missing. "
+                  "Correct them and press \"Save Calibration\" to store a complete file."_s);
     return loading;
 }
 

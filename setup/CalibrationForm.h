@@ -8,7 +8,6 @@
 // typed.
 
 #include "config/CalibrationSettings.h"
-#include "config/ConfigFile.h"
 
 #include <QString>
 
@@ -29,7 +28,7 @@ struct CalibrationLoading {
 // starting value where the key cannot be taken). An AmpDivider that is a number is written
 // back in plain form (a stored 12.50 shows as 12.5); one that is not a number is shown as
 // stored.
-CalibrationLoading loadCalibrationBoxes(ConfigReading reading);
+CalibrationLoading loadCalibrationBoxes(const CalibrationConfig& settings);
 
 // The caption of the wind-speed question: "How many pulses per " + units + "?".
 QString windSpeedQuestion(const QString& wsUnits);

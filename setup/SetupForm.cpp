@@ -28,37 +28,44 @@ constexpr std::array<OptionButton, 4> BaudRateButtons = {{
     {"Option10", "57600", 57600},
 }};
 
-// A check box value: the stored text must be exactly a whole number 0, 1 or 2.
-int takeCheckValue(ConfigReading& reading, QLatin1StringView key) {
-    if (!reading.fileUsable())
-        return 0;
-    const qsizetype before = reading.problems().size();
-    const QString text = reading.take(key);
-    if (reading.problems().size() != before)
-        return 0;
-    const auto value = readExactWholeNumber(text);
-    if (!value || *value < 0 || *value > 2) {
-        reading.noteProblem(u"the value \"%1\" of <%2> is not 0, 1 or 2"_s.arg(text, key));
-        return 0;
-    }
-    return *value;
-}
+// The load step's judgements, noting each problem for one message.
+struct FormReading {
+    QStringList problems;
 
-// A text box value: what was found, or the starting text when the key could not be taken.
-QString takeText(ConfigReading& reading, QLatin1StringView key, QStringView missing) {
-    if (!reading.fileUsable())
-        return missing.toString();
-    const qsizetype before = reading.problems().size();
-    const QString text = reading.take(key);
-    if (reading.problems().size() != before)
-        return missing.toString();
-    // Shown as found, but Save will refuse it until it is corrected; a line break cannot be
-    // seen in the box, so say so now.
-    if (!isSafeConfigText(text))
-        reading.noteProblem(
-            u"the value of <%1> holds a \"<\" or a line break, which cannot be saved"_s.arg(key));
-    return text;
-}
+    // A check box: the stored value must be exactly 0, 1 or 2.
+    int checkValue(const ConfigNumber<double>& value) {
+        if (!value.taken()) {
+            problems << value.problemText();
+            return 0;
+        }
+        const std::optional<double>& number = value.number;
+        if (!number || (*number != 0 && *number != 1 && *number != 2)) {
+            problems << describeProblem(value.key, value.text, ValueProblem::NotACheckValue);
+            return 0;
+        }
+        return int(*number);
+    }
+
+    // A text box: what was found, or the starting text when the key could not be taken.
+    QString text(const ConfigText& value, QStringView missing) {
+        if (!value.taken()) {
+            problems << value.problemText();
+            return missing.toString();
+        }
+        // Shown as found, but Save will refuse it until it is corrected; a line break cannot be
+        // seen in the box, so say so now.
+        if (!isSafeConfigText(value.text))
+            problems << describeProblem(value.key, value.text, ValueProblem::UnsafeText);
+        return value.text;
+    }
+
+    // An option frame's stored text, its problem noted.
+    const QString& stored(const ConfigText& value) {
+        if (value.problem != ValueProblem::None)
+            problems << value.problemText();
+        return value.text;
+    }
+};
 
 } // namespace
 
@@ -103,26 +110,25 @@ int selectedOptionValue(OptionFrame frame, QStringView stored) {
     return defaultOptionValue(frame);
 }
 
-SetupLoading loadSetupForm(ConfigReading reading) {
+SetupLoading loadSetupForm(const ProgConfig& prog) {
     SetupLoading loading;
     SetupForm& form = loading.form;
-    form.PortNumber = takeText(reading, "Port"_L1, MissingPortNumber);
-    form.Savehtml = takeCheckValue(reading, "Savehtml"_L1);
-    form.SaveExcel = takeCheckValue(reading, "SaveExcel"_L1);
-    form.LogDelay = takeText(reading, "LogDelay"_L1, MissingLogDelay);
-    form.LogOn = takeCheckValue(reading, "LogOn"_L1);
-    form.DisplayRPM = takeCheckValue(reading, "DisplayRPM"_L1);
-    form.DisplayWS = takeCheckValue(reading, "DisplayWS"_L1);
-    form.WSUnits = takeText(reading, "WSUnits"_L1, MissingWSUnits);
-    form.systemVoltage =
-        selectedOptionValue(OptionFrame::SystemVoltage, reading.takeNumber("SV"_L1));
-    form.maxAmps = selectedOptionValue(OptionFrame::MaxSystemAmps, reading.takeNumber("MA"_L1));
-    form.baudRate = selectedOptionValue(OptionFrame::BaudRate, reading.takeWholeNumber("BR"_L1));
-    if (!reading.ok()) {
-        loading.problemMessage = reading.problemMessage(
-            u"The window shows what could be used, with starting values for the rest. "
-            "Check every field and press \"Save Setings\" to store a complete file."_s);
-    }
+    FormReading reading;
+    form.PortNumber = reading.text(prog.Port, MissingPortNumber);
+    form.Savehtml = reading.checkValue(prog.Savehtml);
+    form.SaveExcel = reading.checkValue(prog.SaveExcel);
+    form.LogDelay = reading.text(prog.LogDelay, MissingLogDelay);
+    form.LogOn = reading.checkValue(prog.LogOn);
+    form.DisplayRPM = reading.checkValue(prog.DisplayRPM);
+    form.DisplayWS = reading.checkValue(prog.DisplayWS);
+    form.WSUnits = reading.text(prog.WSUnits, MissingWSUnits);
+    form.systemVoltage = selectedOptionValue(OptionFrame::SystemVoltage, reading.stored(prog.SV));
+    form.maxAmps = selectedOptionValue(OptionFrame::MaxSystemAmps, reading.stored(prog.MA));
+    form.baudRate = selectedOptionValue(OptionFrame::BaudRate, reading.stored(prog.BR));
+    loading.problemMessage = prog.problemMessage(
+        reading.problems, u"The window shows what could be used, with starting values for the "
+                          "rest. Check every field and press \"Save Setings\" to store a "
+                          "complete file."_s);
     return loading;
 }
 

@@ -3,7 +3,6 @@
 // values, the load step (prog.cfg into the window's values), the checks made before saving and
 // the prog.cfg content that Save writes.
 
-#include "config/ConfigFile.h"
 #include "config/ProgSettings.h"
 
 #include <QString>
@@ -72,7 +71,7 @@ struct SetupLoading {
 // the next line), which is shown but cannot be saved. A stored SV, MA or BR that is a number but
 // matches no button is not a problem: the frame's default value is selected, as the window always
 // has.
-SetupLoading loadSetupForm(ConfigReading reading);
+SetupLoading loadSetupForm(const ProgConfig& prog);
 
 // The prog.cfg content Save writes: every text as typed, the check boxes and option values in
 // plain decimal digits.

@@ -22,6 +22,12 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
       session_(environment.paths, environment.clock, environment.makeSerialLink, *this) {
     buildControls();
     wireControls();
+    lampOffTimer_.setInterval(250);
+    lampOffTimer_.setSingleShot(true);
+    connect(&lampOffTimer_, &QTimer::timeout, this, [this] {
+        dataLamp_->setColour(QColor());
+        logLamp_->setColour(QColor());
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -40,7 +46,8 @@ void MainWindow::wireControls() {
     connect(&session_, &LoggingSession::statusChanged, this, &MainWindow::showStatus);
     connect(&session_, &LoggingSession::listRebuilt, this, &MainWindow::rebuildList);
     connect(&session_, &LoggingSession::readingsChanged, this, &MainWindow::showReadings);
-    connect(&session_, &LoggingSession::lampsChanged, this, &MainWindow::showLamps);
+    connect(&session_, &LoggingSession::frameCut, this, [this] { lightLamp(dataLamp_); });
+    connect(&session_, &LoggingSession::recordWritten, this, [this] { lightLamp(logLamp_); });
     connect(&session_, &LoggingSession::controlsChanged, this, &MainWindow::showControls);
 }
 
@@ -78,24 +85,17 @@ void MainWindow::showMessage(const QString& text) {
     env_.prompts.showMessage(this, text);
 }
 
-void MainWindow::runSetupWindow(const QString& portProblem) {
-    SetupWindow setupWindow(env_, this);
-    if (!portProblem.isEmpty()) {
-        setupWindow.setPortProblem(portProblem);
+SessionHost::Recovery MainWindow::recoverPort(const QString& reason) {
+    recoveryPromptsClosed_ = false;
+    env_.prompts.showMessage(this, PortProblemMessage.toString());
+    if (!recoveryPromptsClosed_ && !session_.endRequested()) {
+        SetupWindow setupWindow(env_, this);
+        setupWindow.setPortProblem(reason);
         waitingSetup_ = &setupWindow;
+        env_.prompts.runModal(setupWindow);
+        waitingSetup_ = nullptr;
     }
-    env_.prompts.runModal(setupWindow);
-    waitingSetup_ = nullptr;
-}
-
-bool MainWindow::runCalibrationWindow(QString& portProblem) {
-    CalibrationWindow calibrationWindow(env_, this);
-    if (!calibrationWindow.portOpened()) {
-        portProblem = calibrationWindow.portProblem();
-        return false;
-    }
-    env_.prompts.runModal(calibrationWindow);
-    return true;
+    return Recovery::PersonFinished;
 }
 
 bool MainWindow::closeRecoveryPrompts() {
@@ -106,6 +106,22 @@ bool MainWindow::closeRecoveryPrompts() {
         return true;
     }
     env_.prompts.closeOpenMessages();
+    recoveryPromptsClosed_ = true;
+    return true;
+}
+
+void MainWindow::runSetupWindow() {
+    SetupWindow setupWindow(env_, this);
+    env_.prompts.runModal(setupWindow);
+}
+
+bool MainWindow::runCalibrationWindow(QString& portProblem) {
+    CalibrationWindow calibrationWindow(env_, this);
+    if (!calibrationWindow.portOpened()) {
+        portProblem = calibrationWindow.portProblem();
+        return false;
+    }
+    env_.prompts.runModal(calibrationWindow);
     return true;
 }
 
@@ -129,9 +145,9 @@ void MainWindow::showStatus() {
         statusLine_->setToolTip(session_.statusDetail());
 }
 
-void MainWindow::showLamps() {
-    dataLamp_->setColour(session_.dataLampOn() ? palette::lampLit : QColor());
-    logLamp_->setColour(session_.logLampOn() ? palette::lampLit : QColor());
+void MainWindow::lightLamp(Lamp* lamp) {
+    lamp->setColour(palette::lampLit);
+    lampOffTimer_.start();
 }
 
 void MainWindow::rebuildList() {

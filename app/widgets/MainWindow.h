@@ -1,13 +1,15 @@
 #pragma once
 // The main logger window. It owns the controls (each with the object name tests find it by),
 // forwards what the user does to the logging session and shows what the session reports; it
-// answers the session's questions with message boxes and the modal child windows.
+// answers the session's questions with message boxes and the modal child windows, and blinks
+// its lamps for 250 ms at each frame and record.
 
 #include "history/HistoryState.h"
 #include "platform/widgets/Environment.h"
 #include "session/LoggingSession.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -39,22 +41,27 @@ private:
 
     // SessionHost
     void showMessage(const QString& text) override;
-    void runSetupWindow(const QString& portProblem) override;
-    bool runCalibrationWindow(QString& portProblem) override;
+    Recovery recoverPort(const QString& reason) override;
     bool closeRecoveryPrompts() override;
+    void runSetupWindow() override;
+    bool runCalibrationWindow(QString& portProblem) override;
 
     void exitProgram();
     void showLogs();
     void showControls();
     void showStatus();
-    void showLamps();
+    void lightLamp(Lamp* lamp);
     void rebuildList();
     void showReadings();
 
     Environment env_;
     HistoryState history_;
     LoggingSession session_;
-    QPointer<SetupWindow> waitingSetup_; // the recovery's setup window while it is open
+    QTimer lampOffTimer_; // 250 ms after a lamp lit, both go out
+    // The recovery in progress: its message was closed because the port opened; its setup
+    // window while it is open.
+    bool recoveryPromptsClosed_ = false;
+    QPointer<SetupWindow> waitingSetup_;
 
     QLabel* modeLabel_ = nullptr; // "On Load" while the board reports its load mode
     ReadingsList* readingsList_ = nullptr;

@@ -28,12 +28,9 @@ public:
 // Opens on any port number from 1 and any line settings a real link takes.
 class BoardLink final : public SerialLink {
 public:
-    bool setPortNumber(int portNumber) override {
-        portNumber_ = portNumber;
-        return portNumber > 0;
-    }
-    bool setSettings(const QString& settings) override {
-        return baudFromSettings(settings).has_value();
+    bool configure(const LineSettings& line) override {
+        portNumber_ = line.portNumber;
+        return line.portNumber > 0 && line.baudRate > 0;
     }
     bool open() override { return open_ = portNumber_ > 0; }
     void close() override { open_ = false; }

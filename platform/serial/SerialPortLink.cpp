@@ -45,24 +45,19 @@ SerialPortLink::~SerialPortLink() {
         port_.close();
 }
 
-bool SerialPortLink::setPortNumber(int portNumber) {
-    if (portNumber <= 0) {
+bool SerialPortLink::configure(const LineSettings& line) {
+    device_.clear();
+    baud_ = 0;
+    if (line.portNumber <= 0) {
         error_ = QStringLiteral("port numbers start at 1");
-        device_.clear();
         return false;
     }
-    device_ = deviceForPort(portLink_(portNumber), portNumber);
-    return true;
-}
-
-bool SerialPortLink::setSettings(const QString& settings) {
-    const auto baud = baudFromSettings(settings);
-    if (!baud) {
-        error_ = QStringLiteral("line settings \"%1\" not accepted").arg(settings);
-        baud_ = 0;
+    if (line.baudRate <= 0) {
+        error_ = QStringLiteral("baud rate %1 not accepted").arg(line.baudRate);
         return false;
     }
-    baud_ = *baud;
+    device_ = deviceForPort(portLink_(line.portNumber), line.portNumber);
+    baud_ = line.baudRate;
     return true;
 }
 

@@ -17,8 +17,7 @@ public:
     explicit SerialPortLink(PortLinkNaming portLink, QObject* parent = nullptr);
     ~SerialPortLink() override;
 
-    bool setPortNumber(int portNumber) override;
-    bool setSettings(const QString& settings) override;
+    bool configure(const LineSettings& line) override;
     bool open() override;
     void close() override;
     bool isOpen() const override { return port_.isOpen(); }

@@ -59,15 +59,14 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
     buildControls();
 
     // Loading, in order: prog.cfg, settings.cfg, the wind-speed question, the port, the boxes.
-    ConfigReading prog = ConfigReading::read(env_.paths.progCfg(), u"prog.cfg"_s);
-    port_ = prog.take("Port"_L1);
-    const QString baudRate = prog.take("BR"_L1);
-    windSpeedUnits_ = prog.take("WSUnits"_L1);
+    const ProgConfig prog = readProgCfg(env_.paths.progCfg());
+    line_ = lineSettingsOf(prog);
+    windSpeedUnits_ = prog.WSUnits.text;
     const CalibrationLoading loading =
-        loadCalibrationBoxes(ConfigReading::read(env_.paths.settingsCfg(), u"settings.cfg"_s));
+        loadCalibrationBoxes(readSettingsCfg(env_.paths.settingsCfg()));
     offset_ = loading.boxes.VoltOffset;
     windSpeedQuestion_->setText(windSpeedQuestion(windSpeedUnits_));
-    portOpened_ = openPort(port_, baudRate);
+    portOpened_ = openPort();
     voltsFactorBox_->setText(loading.boxes.VoltDivider);
     ampsFactorBox_->setText(loading.boxes.AmpDivider);
     offsetLabel_->setText(offset_);
@@ -78,17 +77,18 @@ CalibrationWindow::CalibrationWindow(const Environment& env, QWidget* owner)
     // reports any prog.cfg problem itself.
     if (!portOpened_)
         return;
-    if (!prog.ok()) {
-        env_.prompts.showMessage(
-            owner, prog.problemMessage(u"The wind speed is shown without its unit text until "
-                                       "the setup window saves a complete prog.cfg."_s));
-    }
+    const QString progMessage = prog.problemMessage(
+        prog.problems({&prog.Port, &prog.BR, &prog.WSUnits}, true),
+        u"The wind speed is shown without its unit text until the setup window saves a complete "
+        "prog.cfg."_s);
+    if (!progMessage.isEmpty())
+        env_.prompts.showMessage(owner, progMessage);
     if (!loading.problemMessage.isEmpty())
         env_.prompts.showMessage(owner, loading.problemMessage);
 }
 
 QString CalibrationWindow::portProblem() const {
-    return boardPortProblem(*boardLink_, port_);
+    return boardPort_->reason();
 }
 
 CalibrationWindow::~CalibrationWindow() {
@@ -182,16 +182,18 @@ void CalibrationWindow::buildControls() {
     connect(exitButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool CalibrationWindow::openPort(const QString& port, const QString& baudRate) {
-    boardLink_ = env_.makeSerialLink();
-    connect(boardLink_.get(), &SerialLink::dataArrived, this, &CalibrationWindow::receiveFromPort);
-    connect(boardLink_.get(), &SerialLink::linkLost, this, [this](const QString& reason) {
+bool CalibrationWindow::openPort() {
+    boardPort_ = std::make_unique<BoardPort>(env_.makeSerialLink());
+    connect(boardPort_.get(), &BoardPort::dataArrived, this, &CalibrationWindow::receiveFromPort);
+    connect(boardPort_.get(), &BoardPort::lost, this, [this] {
+        const QString reason = boardPort_->reason();
+        boardPort_->close(); // this window does not try it again
         env_.prompts.showMessage(
             this, u"The connection to the sensor board on %1 was lost (%2). The readings stop "
                   "here; close this window and the logger reopens the port."_s.arg(
-                      boardLink_->deviceName(), reason));
+                      boardPort_->deviceName(), reason));
     });
-    return openBoardPort(*boardLink_, port, baudRate);
+    return boardPort_->open(line_);
 }
 
 CalibrationSettings CalibrationWindow::typedFactors() const {
@@ -200,7 +202,7 @@ CalibrationSettings CalibrationWindow::typedFactors() const {
 }
 
 void CalibrationWindow::receiveFromPort() {
-    const QByteArray bytes = boardLink_->readAll();
+    const QByteArray bytes = boardPort_->readAll();
     const auto captions = receiver_.receive(bytes, typedFactors(), windSpeedUnits_);
     if (!captions)
         return;
@@ -242,8 +244,8 @@ void CalibrationWindow::done(int result) {
 }
 
 void CalibrationWindow::closePort() {
-    if (boardLink_ && boardLink_->isOpen())
-        boardLink_->close();
+    if (boardPort_)
+        boardPort_->close();
 }
 
 } // namespace tarnby

@@ -14,7 +14,9 @@
 // Escape and the title-bar close write nothing. Enter does nothing: the user is still
 // adjusting factors. The window's port is closed whenever the window closes.
 
+#include "config/ProgSettings.h"
 #include "platform/widgets/Environment.h"
+#include "session/BoardPort.h"
 #include "setup/CalibrationReceiver.h"
 
 #include <QDialog>
@@ -42,16 +44,16 @@ public:
 
 private:
     void buildControls();
-    bool openPort(const QString& port, const QString& baudRate);
+    bool openPort();
     void receiveFromPort();
     void zeroOffset();
     void saveCalibration();
     void closePort();
 
     Environment env_;
-    std::unique_ptr<SerialLink> boardLink_; // the window's own link to the board
+    std::unique_ptr<BoardPort> boardPort_; // the window's own port to the board
     bool portOpened_ = false;
-    QString port_; // as prog.cfg holds it
+    LineChoice line_; // as prog.cfg names it
     CalibrationReceiver receiver_;
     QString windSpeedUnits_;
     // The raw current reading at zero current (settings.cfg's VoltOffset), as text.

@@ -126,8 +126,7 @@ SetupWindow::SetupWindow(const Environment& env, QWidget* owner) : QDialog(owner
     buildControls();
 
     // The load step.
-    const SetupLoading loading =
-        loadSetupForm(ConfigReading::read(env_.paths.progCfg(), u"prog.cfg"_s));
+    const SetupLoading loading = loadSetupForm(readProgCfg(env_.paths.progCfg()));
     showForm(loading.form);
     if (!loading.problemMessage.isEmpty())
         env_.prompts.showMessage(owner, loading.problemMessage);

@@ -25,6 +25,8 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void problemsNameFileAndKey_data();
     void problemsNameFileAndKey();
+    void numbersBesideTheTexts_data();
+    void numbersBesideTheTexts();
     void unsafeTexts();
 };
 
@@ -82,13 +84,11 @@ void ConfigFiles::progCfgRoundTripByteForByte() {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"prog.cfg"_s);
     QVERIFY(replaceFileWhole(path, bytes).ok);
-    ConfigReading reading = ConfigReading::read(path, u"prog.cfg"_s);
-    ProgSettings read;
-    for (const auto& key : ProgSettings::keys)
-        read.*key.field = reading.take(key.name);
-    QVERIFY(reading.ok());
-    QCOMPARE(read.WSUnits, QString::fromLatin1(units));
-    QVERIFY(writeProgCfg(path, read).ok);
+    const ProgConfig read = readProgCfg(path);
+    for (const ConfigText* value : read.values())
+        QCOMPARE(value->problem, ValueProblem::None);
+    QCOMPARE(read.WSUnits.text, QString::fromLatin1(units));
+    QVERIFY(writeProgCfg(path, read.texts()).ok);
     QCOMPARE(readAll(path), bytes);
 }
 
@@ -136,18 +136,58 @@ void ConfigFiles::problemsNameFileAndKey_data() {
 void ConfigFiles::problemsNameFileAndKey() {
     QFETCH(QString, text);
     QTemporaryDir dir;
-    ConfigReading reading = text.isNull()
-                                ? ConfigReading::read(dir.filePath(u"prog.cfg"_s), u"prog.cfg"_s)
-                                : ConfigReading::fromText(text, u"prog.cfg"_s);
-    reading.takeWholeNumber("BR"_L1);
-    reading.takeNumber("LogOn"_L1);
+    const ProgConfig prog =
+        text.isNull() ? readProgCfg(dir.filePath(u"prog.cfg"_s)) : progConfigFromText(text);
+    const QString message =
+        prog.problemMessage(prog.problems({&prog.BR, &prog.LogOn}), u"Open Program Setup."_s);
     if (text.trimmed().isEmpty()) // one problem for an unusable file, not one per key
-        QCOMPARE(reading.problems().size(), 1);
-    const QString message = reading.problemMessage(u"Open Program Setup."_s);
+        QCOMPARE(message.count(u"\n- "_s), 1);
     QVERIFY2(message.startsWith(u"There is a problem with prog.cfg:"_s) &&
                  message.contains(QLatin1StringView(QTest::currentDataTag())) &&
                  message.endsWith(u"Open Program Setup."_s),
              qPrintable(message));
+}
+
+// Each value's text as found, its number beside it, and which keys are wrong.
+void ConfigFiles::numbersBesideTheTexts_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("logOn");
+    QTest::addColumn<QString>("br");
+    QTest::addColumn<int>("portNumber"); // -1: none
+    QTest::addColumn<bool>("logging");
+    QTest::addColumn<int>("baudRate"); // -1: none
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<QString>("lineProblem"); // why no line can be set up, naming the text typed
+    const auto row = [](const char* name, const char* port, const char* logOn, const char* br,
+                        int portNumber, bool logging, int baudRate, QStringList problems,
+                        const char* lineProblem) {
+        QTest::newRow(name) << QString(port) << QString(logOn) << QString(br) << portNumber
+                            << logging << baudRate << problems << QString(lineProblem);
+    };
+    const QString notWhole = u"the value \"4800.5\" of <BR> is not a whole number"_s;
+    row("halves to even, 1.0 is 1", " 2.5", "1.0", " 57600 ", 2, true, 57600, {}, "");
+    row("no numbers", "COM1", "yes", "4800.5", -1, false, -1,
+        {u"the value \"yes\" of <LogOn> is not a number"_s, notWhole},
+        "\"COM1\" is not a port number");
+    row("BR not whole", "1", "0", "4800.5", 1, false, -1, {notWhole},
+        "the baud rate \"4800.5\" in prog.cfg is not a whole number");
+}
+
+void ConfigFiles::numbersBesideTheTexts() {
+    QFETCH(QString, port);
+    QFETCH(QString, logOn);
+    QFETCH(QString, br);
+    const ProgConfig prog = progConfigFromText(QString::fromLatin1(
+        progCfgBytes({port, "0", "0", "60", logOn, "0", "0", "", "24", "20", br})));
+    QCOMPARE(prog.Port.text, port);
+    QTEST(prog.Port.number.value_or(-1), "portNumber");
+    QTEST(flagSet(prog.LogOn), "logging");
+    QTEST(prog.BR.number.value_or(-1), "baudRate");
+    QTEST(prog.problems({&prog.Port, &prog.LogOn, &prog.BR}), "problems");
+    const LineChoice choice = lineSettingsOf(prog);
+    QTEST(choice.problem, "lineProblem");
+    if (choice.line)
+        QCOMPARE(*choice.line, (LineSettings{2, 57600}));
 }
 
 void ConfigFiles::unsafeTexts() {

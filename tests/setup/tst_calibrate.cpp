@@ -66,8 +66,7 @@ private slots:
                  qPrintable(message));
         QCOMPARE(textOf(window, "BatteryCurrent"), u"1O.5"_s);
         QVERIFY(window.portOpened() && b.port().isOpen());
-        QCOMPARE(b.port().portNumber_, 3);
-        QCOMPARE(b.port().settings_, u"57600,N,8,1"_s);
+        QCOMPARE(b.port().configured, (LineSettings{3, 57600}));
         click(window, "Command2");
         QCOMPARE(textOf(window, "OffsetV"), u"0"_s);
         b.port().deliver("noise [<V>100</V><I>6");

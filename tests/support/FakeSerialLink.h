@@ -11,16 +11,13 @@ namespace tarnby::test {
 class FakeSerialLink : public SerialLink {
     Q_OBJECT
 public:
-    bool setPortNumber(int portNumber) override {
-        portNumber_ = portNumber;
-        return portNumber > 0 || fail(QStringLiteral("port numbers start at 1"));
-    }
-    bool setSettings(const QString& settings) override {
-        settings_ = settings;
-        return baudFromSettings(settings) || fail(QStringLiteral("bad settings"));
+    bool configure(const LineSettings& line) override {
+        configured = line;
+        return (line.portNumber > 0 || fail(QStringLiteral("port numbers start at 1"))) &&
+               (line.baudRate > 0 || fail(QStringLiteral("bad baud rate")));
     }
     bool open() override {
-        if (failOpen || portNumber_ <= 0 || settings_.isEmpty())
+        if (failOpen || configured.portNumber <= 0 || configured.baudRate <= 0)
             return fail(QStringLiteral("cannot open fake port"));
         ++openCount;
         return open_ = true;
@@ -32,7 +29,9 @@ public:
     bool isOpen() const override { return open_; }
     QByteArray readAll() override { return std::exchange(waiting_, {}); }
     QString errorString() const override { return error_; }
-    QString deviceName() const override { return QStringLiteral("fake%1").arg(portNumber_); }
+    QString deviceName() const override {
+        return QStringLiteral("fake%1").arg(configured.portNumber);
+    }
 
     void deliver(const QByteArray& bytes) {
         if (!open_)
@@ -46,8 +45,7 @@ public:
     }
 
     bool failOpen = false; // opens fail while set
-    int portNumber_ = -1;
-    QString settings_;
+    LineSettings configured{-1, 0};
     int openCount = 0;
     int closeCount = 0;
 
