@@ -49,7 +49,8 @@ FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes,
 FileOutcome writeWholeFile(const QString& path, const QByteArray& bytes);
 
 // Opens `path` for appending, creating it when missing, and writes one bare CR LF. A plain
-// append: no sync, no folder created. `error` is the reason alone.
+// append: no sync, no folder created. `error` is the reason alone. Only a regular file is
+// written to, and opening it never waits (a FIFO of that name is a failure, not a hang).
 FileOutcome appendEmptyLine(const QString& path);
 
 struct FileBytes {
@@ -57,6 +58,8 @@ struct FileBytes {
     QByteArray bytes; // the whole file as it is
     QString error;    // the reason alone, when !ok
 };
+// Only a regular file is read, and opening it never waits (a FIFO or a device of that name is
+// a failure, not a hang).
 FileBytes readWholeFile(const QString& path);
 
 namespace testing {

@@ -6,6 +6,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
+#include <sys/stat.h>
 
 using namespace tarnby;
 using namespace tarnby::test;
@@ -69,7 +70,7 @@ private slots:
     // DISPLAY on a state that holds an earlier load of three records: what each outcome says
     // and leaves. Only records replace records; a day log that cannot be read changes nothing.
     void displayOutcomes_data() {
-        QTest::addColumn<QByteArray>("dayLog"); // empty: a folder stands where the day log goes
+        QTest::addColumn<QByteArray>("dayLog"); // empty: a FIFO, never to be waited on
         QTest::addColumn<int>("outcome");       // LoadOutcome
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("recordCount");
@@ -93,7 +94,7 @@ private slots:
         Folder folder(dayLog);
         if (dayLog.isEmpty()) {
             QVERIFY(QFile::remove(folder.path(QStringLiteral("logs/") + DayLog)));
-            QVERIFY(QDir(folder.folder()).mkpath(QStringLiteral("logs/") + DayLog));
+            QVERIFY(!::mkfifo(qPrintable(folder.path(QStringLiteral("logs/") + DayLog)), 0600));
         }
         HistoryState s = loaded(dayLogBytes({{1}, {2}, {3}}));
         const DayLogLoader::Displayed shown =
