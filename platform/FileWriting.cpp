@@ -181,24 +181,6 @@ FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes, FileA
     return {true, {}};
 }
 
-FileOutcome writeWholeFile(const QString& path, const QByteArray& bytes) {
-    const int fd = openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
-        return failed(errno);
-    bool done = writeAll(fd, bytes);
-    int error = errno;
-    if (!closeFile(fd) && done) {
-        done = false;
-        error = errno;
-    }
-    if (done)
-        return {true, {}};
-    const QFileInfo info(path);
-    if (info.isFile() && !info.isSymLink())
-        QFile::remove(path);
-    return failed(error);
-}
-
 FileOutcome appendEmptyLine(const QString& path) {
     const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (fd < 0)

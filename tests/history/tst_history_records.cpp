@@ -30,7 +30,10 @@ struct Folder : TestEnvironment {
         writeFile(QStringLiteral("logs/") + DayLog, dayLog);
     }
     QByteArray read(const QString& name) const { return readFile(QStringLiteral("logs/") + name); }
-    QStringList logs() const { return QDir(path(QStringLiteral("logs"))).entryList(QDir::Files); }
+    QStringList logs() const { // files, links, folders, FIFOs
+        return QDir(path(QStringLiteral("logs")))
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+    }
     CsvExporter::Outcome exportAs(const TimeBoxes& boxes, const HistoryState& s) const {
         return CsvExporter::exportRecords(AppPaths(folder()), DayLog, boxes, s);
     }
@@ -156,35 +159,55 @@ private slots:
                  QStringLiteral("a._0630_1805.csv"));
     }
 
-    // A box text that cannot be part of a file name is refused and writes nothing anywhere; a
-    // failed write (a full disk) names the file. Neither says "Done".
+    // A box text that cannot be part of a file name, or an export name that is a link or not a
+    // regular file, is refused and writes nothing anywhere; a write cut short (a file size limit,
+    // as a full disk) names the file and keeps the earlier export. None says "Done".
     void exportRefusedOrFailed_data() {
-        QTest::addColumn<QString>("box"); // the first hours box; empty: the CSV is /dev/full
-        QTest::addColumn<QString>("message");
-        QTest::newRow("climbs out of logs") << "../../x"
-                                            << "\"../../x\" cannot be part of a";
-        QTest::newRow("control character") << "1\x01"
-                                           << "\"1\x01\" cannot be part of a";
-        QTest::newRow("disk full") << QString() << EveningCsv + " could not be written";
+        QTest::addColumn<QString>("box");      // the first hours box
+        QTest::addColumn<QString>("obstacle"); // at the export's name: "link", "folder" or "limit"
+        QTest::addColumn<QString>("message");  // (an earlier export, and a file size limit)
+        const auto row = [](const char* name, const char* box, const char* obstacle,
+                            const QString& message) {
+            QTest::newRow(name) << QString(box) << QString(obstacle) << message;
+        };
+        row("climbs out of logs", "../../x", "", "\"../../x\" cannot be part of a");
+        row("control character", "1\x01", "", "\"1\x01\" cannot be part of a");
+        row("backslash", "0\\6", "", "\"0\\6\" cannot be part of a");
+        row("a link to an earlier export", "06", "link", EveningCsv + " is a link or not a");
+        row("a folder", "06", "folder", EveningCsv + " is a link or not a");
+        row("cut short", "06", "limit", EveningCsv + " could not be written");
     }
     void exportRefusedOrFailed() {
         QFETCH(QString, box);
+        QFETCH(QString, obstacle);
         QFETCH(QString, message);
         Folder folder;
-        TimeBoxes boxes = Evening;
-        if (!box.isEmpty())
-            boxes.fromHour = box;
+        const QString csv = folder.path(QStringLiteral("logs/") + EveningCsv);
+        const QByteArray earlier = "TIME,VOLTS,AMPS,WATTS,RPM,SPEED\r\n10:00,12.00,,,,\r\n";
+        if (obstacle == u"folder")
+            QVERIFY(QDir().mkdir(csv));
+        else if (!obstacle.isEmpty())
+            folder.writeFile(obstacle == u"link" ? "earlier.csv" : "logs/" + EveningCsv, earlier);
+        if (obstacle == u"link")
+            QVERIFY(QFile::link(folder.path("earlier.csv"), csv));
+        const auto exportRefused = [&] {
+            const CsvExporter::Outcome outcome =
+                folder.exportAs({box, "30", "18", "05"}, loaded(folder.dayLog));
+            QVERIFY2(!outcome.written && outcome.message.contains(message) &&
+                         !outcome.message.contains(QStringLiteral("Done")),
+                     qPrintable(outcome.message));
+        };
+        if (obstacle == u"limit")
+            QCOMPARE(inChildWithFileSizeLimit(
+                         8, [&] { return exportRefused(), int(QTest::currentTestFailed()); }),
+                     0);
         else
-            QVERIFY(QFile::link("/dev/full", folder.path(QStringLiteral("logs/") + EveningCsv)));
-        const CsvExporter::Outcome outcome = folder.exportAs(boxes, loaded(folder.dayLog));
-        QVERIFY2(!outcome.written && outcome.message.contains(message) &&
-                     !outcome.message.contains(QStringLiteral("Done")),
-                 qPrintable(outcome.message));
-        QCOMPARE(QDir(folder.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("logs")});
-        QCOMPARE(folder.logs().size(), box.isEmpty() ? 2 : 1);
-        if (!box.isEmpty()) // the day log untouched too
-            QCOMPARE(folder.read(DayLog), folder.dayLog);
+            exportRefused();
+        QCOMPARE(folder.logs(),
+                 (obstacle.isEmpty() ? QStringList{DayLog} : QStringList{EveningCsv, DayLog}));
+        QCOMPARE(folder.read(DayLog), folder.dayLog); // the day log untouched too
+        QCOMPARE(readAll(obstacle == u"link" ? folder.path("earlier.csv") : csv),
+                 obstacle.isEmpty() || obstacle == u"folder" ? QByteArray() : earlier);
     }
 };
 
