@@ -51,8 +51,7 @@ void HistoryWindow::buildControls() {
             &HistoryWindow::followKeyboardPick);
     dayLogList_->installEventFilter(this);
     dayLogList_->viewport()->installEventFilter(this);
-    connect(monthView_, &MonthView::dayChosen, this,
-            [this](QDate date) { pickDayLog(dayLogFileName(date)); });
+    connect(monthView_, &MonthView::dayChosen, this, &HistoryWindow::pickMonthDay);
     connect(monthView_, &MonthView::monthStep, this,
             [this](int months) { showMonth(month_.first.addMonths(months)); });
     connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -123,6 +122,13 @@ void HistoryWindow::followKeyboardPick(const QModelIndex& current) {
     // only became current (the list taking the focus) is not picked: nothing selected it.
     if (!fileMouseDown_ && current.isValid() && dayLogList_->selectionModel()->isSelected(current))
         pickListedDayLog(current);
+}
+
+void HistoryWindow::pickMonthDay(QDate date) {
+    // A day without a log only shows its readout: loading it would create the file.
+    const QString name = dayLogFileName(date);
+    if (QFileInfo::exists(env_.paths.inLogs(name)))
+        pickDayLog(name);
 }
 
 void HistoryWindow::pickDayLog(const QString& name) {

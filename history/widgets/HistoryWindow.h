@@ -54,6 +54,7 @@ private:
     void showFolder(const QModelIndex& folder);
     void pickListedDayLog(const QModelIndex& item);
     void followKeyboardPick(const QModelIndex& current);
+    void pickMonthDay(QDate date);
     void pickDayLog(const QString& name);
     void setMonthShown(bool shown);
     void showMonth(QDate anyDay);

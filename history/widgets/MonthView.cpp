@@ -106,8 +106,10 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
 
     for (MonthDayButton* day : days_) {
         connect(day, &MonthDayButton::pointed, readout_, &QLabel::setText);
-        connect(day, &QAbstractButton::clicked, this,
-                [this, day] { emit dayChosen(day->mark().date); });
+        connect(day, &QAbstractButton::clicked, this, [this, day] {
+            readout_->setText(day->mark().readout);
+            emit dayChosen(day->mark().date);
+        });
     }
     connect(previous_, &QPushButton::clicked, this, [this] { emit monthStep(-1); });
     connect(next_, &QPushButton::clicked, this, [this] { emit monthStep(1); });

@@ -30,7 +30,7 @@ public:
     void focusDay(int day);
 
 signals:
-    void dayChosen(QDate date);
+    void dayChosen(QDate date); // its readout shown; the window loads it if it has a log
     void monthStep(int months); // -1: the previous month, 1: the next
 
 protected:

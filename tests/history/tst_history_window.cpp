@@ -6,6 +6,7 @@
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QDir>
 #include <QListView>
 
 using namespace tarnby;
@@ -46,9 +47,13 @@ private slots:
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        QTest::keyClick(day(5), Qt::Key_Space); // days without a log: readout only, no file
+        QTest::mouseClick(day(20), Qt::LeftButton);
+        QCOMPARE(textOf(window, "monthReadout"), QStringLiteral("Sun 20 Dec 2026: no day log"));
+        QVERIFY(t.prompts.messages.isEmpty() && textOf(window, "text1").isEmpty());
         click(window, "CSV");
         QCOMPARE(t.prompts.messages.takeFirst(), QStringLiteral("Done"));
-        QVERIFY(t.readFile(QStringLiteral("logs/P_2026_12.csv")).startsWith("DATE,"));
+        QCOMPARE(QDir(t.path(QStringLiteral("logs"))).entryList(QDir::Files).size(), 3);
         QCOMPARE(onDisk(), dayLog);
         const QString readout = day(6)->accessibleName();
         QTest::keyClick(day(6), Qt::Key_Return);
