@@ -166,6 +166,7 @@ void HistoryWindow::displayDayLog() {
 
 void HistoryWindow::exportCsv() {
     if (monthButton_->isChecked()) {
+        showMonth(month_.first); // the day logs as they are now, in the file and on the screen
         message(exportMonth(env_.paths, month_).message);
         return;
     }

@@ -2,7 +2,8 @@
 // The history window (object name and title "Graph"): pick a day log from the logs folder, load
 // a time range of it, look at it as up to five traces, read values under the mouse, zoom by
 // dragging, export the loaded records as CSV; or look at a whole month, a day's energy and
-// battery range at a time.
+// battery range at a time. The month is read from the day logs each time it is shown and again
+// for each export of it, so screen and file say what the logs hold then.
 //
 // The window works on a HistoryState that the main window keeps for the whole run, so the
 // records of the last load survive closing and reopening. Each opening reads prog.cfg again

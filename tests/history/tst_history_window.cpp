@@ -51,9 +51,12 @@ private slots:
         QTest::mouseClick(day(20), Qt::LeftButton);
         QCOMPARE(textOf(window, "monthReadout"), QStringLiteral("Sun 20 Dec 2026: no day log"));
         QVERIFY(t.prompts.messages.isEmpty() && textOf(window, "text1").isEmpty());
-        click(window, "CSV");
+        t.writeFile(QStringLiteral("logs/P_2026_12_30.txt"), dayLogBytes(generatedDay(9)));
+        click(window, "CSV"); // the month read again, for the file and the screen
         QCOMPARE(t.prompts.messages.takeFirst(), QStringLiteral("Done"));
-        QCOMPARE(QDir(t.path(QStringLiteral("logs"))).entryList(QDir::Files).size(), 3);
+        QVERIFY(t.readFile(QStringLiteral("logs/P_2026_12.csv")).contains("\r\n2026-12-30,"));
+        QVERIFY(!day(30)->accessibleName().endsWith(QStringLiteral("no day log")));
+        QCOMPARE(QDir(t.path(QStringLiteral("logs"))).entryList(QDir::Files).size(), 4);
         QCOMPARE(onDisk(), dayLog);
         const QString readout = day(6)->accessibleName();
         QTest::keyClick(day(6), Qt::Key_Return);
@@ -64,7 +67,7 @@ private slots:
 
         // The folder's files are listed first and sorted by name a moment later.
         auto* list = child<QListView>(window, "File1");
-        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 2);
+        QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 3);
         QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
         state.RecordCount = 0;
         list->setFocus(Qt::TabFocusReason);
