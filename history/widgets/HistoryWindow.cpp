@@ -7,6 +7,7 @@
 #include "history/MonthCsv.h"
 #include "history/MonthPlot.h"
 #include "history/PlotModel.h"
+#include "history/widgets/FolderFileList.h"
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/MonthView.h"
 #include "history/widgets/PlotWidget.h"
@@ -92,7 +93,7 @@ void HistoryWindow::prepareOpening() {
 }
 
 void HistoryWindow::showFolder(const QModelIndex& folder) {
-    dayLogList_->setRootIndex(dayLogModel_->setRootPath(folderModel_->filePath(folder)));
+    dayLogModel_->setFolder(folderModel_->filePath(folder));
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -114,7 +115,7 @@ bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void HistoryWindow::pickListedDayLog(const QModelIndex& item) {
-    pickDayLog(dayLogModel_->fileName(item));
+    pickDayLog(item.data().toString());
 }
 
 void HistoryWindow::followKeyboardPick(const QModelIndex& current) {

@@ -33,6 +33,7 @@ class QTreeView;
 
 namespace tarnby {
 
+class FolderFileList;
 class FolderReveal;
 class MonthView;
 class PlotWidget;
@@ -76,7 +77,7 @@ private:
     HistoryState& state_;
     PlotCursor cursor_;
     QFileSystemModel* folderModel_ = nullptr;
-    QFileSystemModel* dayLogModel_ = nullptr;
+    FolderFileList* dayLogModel_ = nullptr; // the *.txt files of the folder chosen in the tree
     FolderReveal* folderReveal_ = nullptr;
 
     QLabel* dayLogName_ = nullptr; // the picked day log's file name, without its folder

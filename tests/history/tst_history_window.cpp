@@ -6,6 +6,7 @@
 #include "tests/history/HistoryTestData.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QListView>
 
@@ -65,10 +66,13 @@ private slots:
                                    u','));
         QCOMPARE(onDisk(), dayLog + "\r\n"); // each load appends an empty line
 
-        // The folder's files are listed first and sorted by name a moment later.
+        // The folder's files by name, each one found by a screen reader as by the keyboard.
         auto* list = child<QListView>(window, "File1");
         QTRY_COMPARE(list->model()->rowCount(list->rootIndex()), 3);
         QTRY_COMPARE(list->model()->index(0, 0, list->rootIndex()).data().toString(), DayLog);
+        QAccessibleInterface* listed = QAccessible::queryAccessibleInterface(list);
+        QCOMPARE(listed->tableInterface()->rowCount(), 3);
+        QCOMPARE(listed->child(2)->text(QAccessible::Name), QStringLiteral("Whours.txt"));
         state.RecordCount = 0;
         list->setFocus(Qt::TabFocusReason);
         QTest::keyClick(list, Qt::Key_End); // Whours.txt
