@@ -96,7 +96,9 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* legend = makeLabel(this, "monthLegend", palette::legendText);
     legend->setText(QStringLiteral("Bars: the day's energy (left scale). Red: the day's lowest "
-                                   "to highest battery volts (right scale)."));
+                                   "to highest battery volts (right scale). A dashed box with "
+                                   "\"!\": a day log that cannot be read or holds too many "
+                                   "records, not counted in the month total."));
     legend->setWordWrap(true);
     legend->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* footer = new QHBoxLayout;

@@ -43,7 +43,7 @@ private slots:
         };
         click(window, "Month");
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
-        QVERIFY(day(6)->hasFocus());
+        QVERIFY(day(6)->hasFocus() && textOf(window, "monthLegend").contains(u"\"!\": a day log"));
         QTest::keyClick(day(6), Qt::Key_PageUp);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);

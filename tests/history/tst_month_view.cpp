@@ -37,6 +37,9 @@ private slots:
                           "<T>10:01</T><W>120</W><V>26</V>\r\n<T>10:02</T></W>600<W><V>25</V>\r\n"
                           "<T>xx</T><W>999</W>\r\n<T>10:03</T><W>12o</W><V>24</V><R>900</R>\r\n")
             << "2 Wh, 0.00 V to 26.00 V";
+        QTest::newRow("records at 00:00 and 23:59 left out, as the day plot leaves them")
+            << dayLogBytes({{0, 30, 9, 9}, {1, 24.5, 1, 120}, {2, 25.1, 1, 120}, {1439, 20, 9, 9}})
+            << "2 Wh, 24.50 V to 25.10 V";
     }
     void dayAsTheDayPlotShowsIt() {
         QFETCH(QByteArray, log);
@@ -52,6 +55,49 @@ private slots:
         QCOMPARE(month.days[5].wattHours.value_or(-1),
                  PlotModel::spanWattHours(plotted).value_or(0));
         QCOMPARE(env.readFile(logOf(Day)), log); // only read
+    }
+
+    // Energy scale steps (1, 2, 5, 10, ...), the earliest of equal best days, the days the total
+    // leaves out; for an empty month no energy scale. Days 1, 2, ...: NaN is over the limit.
+    void monthTexts_data() {
+        QTest::addColumn<QList<double>>("wattHours");
+        QTest::addColumn<QString>("texts"); // energy top, bottom, total, best day, day 1
+        const QString day1 = "|Tue 1 Dec 2026: ";
+        QTest::newRow("2 and 5 steps, a tie")
+            << QList<double>{3, 12, 12, -1.5}
+            << "20 Wh|-2 Wh|Month total: 26 Wh|Best day: Wed 2 Dec, 12 Wh" + day1 +
+                   "3 Wh, 24.00 V to 25.00 V";
+        QTest::newRow("2.5 steps")
+            << QList<double>{51, 499.5}
+            << "500 Wh|0 Wh|Month total: 551 Wh|Best day: Wed 2 Dec, 500 Wh" + day1 +
+                   "51 Wh, 24.00 V to 25.00 V";
+        QTest::newRow("not counted")
+            << QList<double>{qQNaN(), 4, qQNaN()}
+            << "10 Wh|0 Wh|Month total: 4 Wh, 2 days not counted (1, 3)|Best day: Wed 2 Dec, 4 Wh" +
+                   day1 +
+                   "over the record limit, too many records to plot, not counted in the "
+                   "month total";
+        QTest::newRow("no day logs")
+            << QList<double>{} << "||Month total: no day logs|Best day: none" + day1 + "no day log";
+    }
+    void monthTexts() {
+        QFETCH(QList<double>, wattHours);
+        QFETCH(QString, texts);
+        MonthSummary month{QDate(2026, 12, 1), {}};
+        for (int d = 0; d < 31; ++d) {
+            DaySummary& day = month.days.emplace_back(DaySummary{month.first.addDays(d)});
+            const double wh = wattHours.value(d, qInf());
+            day.state = std::isnan(wh)   ? DayState::OverLimit
+                        : std::isinf(wh) ? DayState::NoLog
+                                         : DayState::Summarized;
+            if (day.summarized())
+                day.wattHours = wh, day.minVolts = 24, day.maxVolts = 25;
+        }
+        const MonthPlot plot = MonthPlot::make(month, 35);
+        QCOMPARE(QStringList({plot.energyTop, plot.energyBottom, plot.total, plot.best,
+                              plot.days[0].readout})
+                     .join(u'|'),
+                 texts);
     }
 
     void monthCsv_data() {
