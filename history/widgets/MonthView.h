@@ -4,8 +4,9 @@
 // them the readout of the day pointed at or in focus, where the day plot's cursor readout goes.
 //
 // Keys, with the focus on a day: Left and Right the neighbouring day, Home and End the first
-// and last, Enter, Space or a click chooses the day; Page Up and Page Down (also on the month
-// buttons) the previous and next month.
+// and last, Enter, Space or a click chooses the day; Up and Down do nothing; Page Up and Page
+// Down (also on the month buttons) the previous and next month. The days are one Tab stop: the
+// day last in focus.
 
 #include "history/MonthPlot.h"
 
@@ -38,6 +39,7 @@ protected:
 
 private:
     int focusedDay() const; // 0 when no day has the focus
+    void makeTabStop(const MonthDayButton* stop);
     int shownDays() const { return static_cast<int>(plot_.days.size()); }
 
     MonthPlot plot_;

@@ -46,8 +46,21 @@ private slots:
         QVERIFY(day(6)->hasFocus() && textOf(window, "monthLegend").contains(u"\"!\": a day log"));
         QTest::keyClick(day(6), Qt::Key_PageUp);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
+        QVERIFY(day(31)->isHidden() && day(31)->accessibleName().isEmpty());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
+        // The days are one Tab stop; Home and End move in it, Up and Down stay.
+        for (const auto& [key, expected] :
+             std::initializer_list<std::pair<int, int>>{{Qt::Key_End, 31},
+                                                        {Qt::Key_Up, 31},
+                                                        {Qt::Key_Down, 31},
+                                                        {Qt::Key_Home, 1},
+                                                        {Qt::Key_Tab, 0},
+                                                        {Qt::Key_Backtab, 1}}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            const auto* focused = qobject_cast<MonthDayButton*>(QApplication::focusWidget());
+            QCOMPARE(focused ? focused->mark().date.day() : 0, expected);
+        }
         QTest::keyClick(day(5), Qt::Key_Space); // days without a log: readout only, no file
         QTest::mouseClick(day(20), Qt::LeftButton);
         QCOMPARE(textOf(window, "monthReadout"), QStringLiteral("Sun 20 Dec 2026: no day log"));
