@@ -177,6 +177,7 @@ void HistoryWindow::exportCsv() {
 }
 
 void HistoryWindow::setMonthShown(bool shown) {
+    csvTarget_->setVisible(shown);
     if (!shown) {
         plotPages_->setCurrentIndex(0);
         return;
@@ -189,7 +190,10 @@ void HistoryWindow::setMonthShown(bool shown) {
 
 void HistoryWindow::showMonth(QDate anyDay) {
     month_ = summarizeMonth(env_.paths, anyDay, state_.LogIntervalSeconds);
-    monthView_->setPlot(MonthPlot::make(month_, state_.VoltsFullScale));
+    const MonthPlot plot = MonthPlot::make(month_, state_.VoltsFullScale);
+    monthView_->setPlot(plot);
+    csvTarget_->setText(QStringLiteral(".CSV exports %1 to logs/%2, not the day above.")
+                            .arg(plot.title, monthCsvFileName(anyDay)));
 }
 
 void HistoryWindow::showReadout(double x) {

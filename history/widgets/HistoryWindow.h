@@ -85,6 +85,7 @@ private:
               *toMinuteBox_ = nullptr;
     QPushButton *displayButton_ = nullptr, *csvButton_ = nullptr, *monthButton_ = nullptr,
                 *exitButton_ = nullptr;
+    QLabel* csvTarget_ = nullptr; // shown with the month: .CSV exports the month
     QTreeView* folderTree_ = nullptr;
     QListView* dayLogList_ = nullptr;
     PlotWidget* plot_ = nullptr;

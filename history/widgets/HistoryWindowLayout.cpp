@@ -97,6 +97,11 @@ QLayout* HistoryWindow::buildLeftColumn() {
     for (QPushButton* button : {displayButton_, csvButton_, monthButton_, exitButton_})
         buttons->addWidget(button);
     column->addLayout(buttons);
+    // While the month is shown, what .CSV exports instead of the day above.
+    csvTarget_ = makeNamed<QLabel>(this, "csvTarget", QString());
+    csvTarget_->setWordWrap(true);
+    csvTarget_->hide();
+    column->addWidget(csvTarget_);
 
     auto* line = makeNamed<QFrame>(this, "Line3");
     line->setFrameShape(QFrame::HLine);

@@ -43,9 +43,12 @@ private slots:
         };
         click(window, "Month");
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
-        QVERIFY(day(6)->hasFocus() && textOf(window, "monthLegend").contains(u"\"!\": a day log"));
+        QVERIFY(day(6)->hasFocus() && textOf(window, "monthLegend").contains(u"\"!\": a day log") &&
+                child(window, "csvTarget")->isVisible());
         QTest::keyClick(day(6), Qt::Key_PageUp);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("November 2026"));
+        QCOMPARE(textOf(window, "csvTarget"),
+                 ".CSV exports November 2026 to logs/P_2026_11.csv, not the day above.");
         QVERIFY(day(31)->isHidden() && day(31)->accessibleName().isEmpty());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QCOMPARE(textOf(window, "monthTitle"), QStringLiteral("December 2026"));
@@ -75,6 +78,7 @@ private slots:
         const QString readout = day(6)->accessibleName();
         QTest::keyClick(day(6), Qt::Key_Return);
         QCOMPARE(textOf(window, "text1"), DayLog);
+        QVERIFY(child(window, "csvTarget")->isHidden());
         QVERIFY(readout.startsWith(QStringLiteral("Sun 6 Dec 2026: ") + textOf(window, "watts") +
                                    u','));
         QCOMPARE(onDisk(), dayLog + "\r\n"); // each load appends an empty line
