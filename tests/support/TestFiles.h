@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
-#include <algorithm>
+#include <QTest>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,22 +24,23 @@ inline QDateTime at(int year, int month, int day, int hour, int minute, int seco
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }
 
-// Sets how far this process may grow a file (RLIM_INFINITY: as far as allowed).
+// Sets how far this process may grow a file (RLIM_INFINITY: without a limit).
 inline bool limitFileSize(rlim_t bytes) {
-    rlimit limit{};
-    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 &&
-           (limit.rlim_cur = std::min(bytes, limit.rlim_max),
-            ::setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit limit{bytes, RLIM_INFINITY};
+    return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 // Runs `work` in a child process whose files cannot grow past `bytes` (a write that would is
-// cut short there, as on a full disk; SIGXFSZ is ignored) and returns the child's exit status,
-// what `work` returned (-1: it did not end normally). `work` may lift the limit again.
+// cut short there, as on a full disk; SIGXFSZ is ignored) and returns the child's exit status:
+// 0 when no check failed there. `work` may lift the limit again.
 template <typename Work> int inChildWithFileSizeLimit(rlim_t bytes, Work work) {
     const pid_t child = ::fork();
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        ::_exit(limitFileSize(bytes) ? work() : 125);
+        const bool limited = limitFileSize(bytes);
+        if (limited)
+            work();
+        ::_exit(limited && !QTest::currentTestFailed() ? 0 : 1);
     }
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
