@@ -30,7 +30,10 @@ double optionalValue(const TaggedBytes& raw, bool* corrupt) {
         *corrupt = true;
     if (!raw.found())
         return 0.0;
-    return readNumber(raw.value).value_or(0.0);
+    const NumberReading number = readNumberText(raw.value);
+    if (number.outOfRange && corrupt)
+        *corrupt = true;
+    return number.value.value_or(0.0);
 }
 } // namespace
 

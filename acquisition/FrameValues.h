@@ -4,7 +4,8 @@
 // V and I: missing, empty or exactly "0" drops the frame; a number too large for a double makes
 // the frame corrupt; any other text that is not a number is 0.
 // R, M, S: their number, or 0 when missing, empty or not a number.
-// A closing tag before its opening tag makes the frame corrupt.
+// A closing tag before its opening tag, or any number too large for a double, makes the frame
+// corrupt.
 
 #include <QByteArrayView>
 
@@ -23,7 +24,8 @@ struct FrameExtraction {
 FrameExtraction extractFrameValues(QByteArrayView frameText);
 
 // One tag's value as a number: 0 when missing, empty or not a number. `corrupt` is set when
-// the closing tag stands before the opening tag. Shared with the calibration window.
+// the closing tag stands before the opening tag or the number is too large for a double.
+// Shared with the calibration window.
 double frameNumber(QByteArrayView frameText, QByteArrayView tag, bool* corrupt = nullptr);
 
 } // namespace tarnby

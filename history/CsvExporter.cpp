@@ -7,6 +7,7 @@
 #include "platform/FileWriting.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tarnby {
 
@@ -21,6 +22,18 @@ bool isPlainNamePart(const QString& text) {
             return false;
     }
     return true;
+}
+
+// An export replaces only a regular file of its own name: never what a link names, a folder or
+// a device.
+std::optional<QString> exportPathRefusal(const QString& path) {
+    const QFileInfo file(path);
+    if (!file.isSymLink() && (file.isFile() || !file.exists()))
+        return std::nullopt;
+    return QStringLiteral("The CSV file %1 is a link or not a regular file, so it is not "
+                          "replaced. Move it out of the way and export again. Nothing was "
+                          "exported.")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 } // namespace
@@ -61,7 +74,9 @@ QByteArray CsvExporter::csvText(const HistoryState& state) {
 }
 
 std::optional<QString> CsvExporter::writeExportFile(const QString& path, const QByteArray& bytes) {
-    const FileOutcome written = writeWholeFile(path, bytes);
+    if (auto refusal = exportPathRefusal(path))
+        return refusal;
+    const FileOutcome written = replaceFileWhole(path, bytes);
     if (written.ok)
         return std::nullopt;
     return QStringLiteral("The CSV file %1 could not be written (%2). Nothing was exported.")
@@ -76,10 +91,13 @@ CsvExporter::Outcome CsvExporter::exportRecords(const AppPaths& paths, const QSt
     if (!name.ok())
         return {false, name.refusal};
 
+    const QString csvPath = paths.inLogs(name.fileName);
+    if (auto refusal = exportPathRefusal(csvPath))
+        return {false, *refusal};
+
     const QString dayLogPath = paths.inLogs(dayLogName);
     const FileOutcome appended = appendEmptyLine(dayLogPath);
 
-    const QString csvPath = paths.inLogs(name.fileName);
     const bool noRecords = state.RecordCount <= 0;
     if (const auto failed =
             writeExportFile(csvPath, noRecords ? QByteArray("\r\n") : csvText(state)))

@@ -42,13 +42,15 @@ public:
     };
     static QString doneMessage() { return QStringLiteral("Done"); }
 
-    // Creates or replaces an export file with `bytes`; empty when it was written, else the
-    // message that says why nothing was exported.
+    // Creates or replaces an export file with `bytes` through a temporary file and a rename, so
+    // an earlier file stays whole when anything fails; a name that is a link or not a regular
+    // file is refused. Empty when it was written, else the message that says why nothing was
+    // exported.
     static std::optional<QString> writeExportFile(const QString& path, const QByteArray& bytes);
 
-    // The whole click: checks, the empty line appended to the day log, the export file, the
-    // message. A day log that cannot take its empty line does not stop the export, but the
-    // message says so instead of "Done".
+    // The whole click: checks (the export file's name too, before anything is written), the
+    // empty line appended to the day log, the export file, the message. A day log that cannot
+    // take its empty line does not stop the export, but the message says so instead of "Done".
     static Outcome exportRecords(const AppPaths& paths, const QString& dayLogName,
                                  const TimeBoxes& boxes, const HistoryState& state);
 };

@@ -3,8 +3,6 @@
 #include "acquisition/RecordLayout.h"
 #include "history/DayLogLoader.h"
 
-#include <algorithm>
-
 namespace tarnby {
 
 QString monthCsvFileName(QDate anyDay) {
@@ -34,8 +32,7 @@ QByteArray monthCsvText(const MonthSummary& month) {
 }
 
 CsvExporter::Outcome exportMonth(const AppPaths& paths, const MonthSummary& month) {
-    const bool anyLog = std::any_of(month.days.begin(), month.days.end(),
-                                    [](const DaySummary& day) { return day.hasLog(); });
+    const bool anyLog = month.anyLog();
     const QString path = paths.inLogs(monthCsvFileName(month.first));
     if (const auto failed =
             CsvExporter::writeExportFile(path, anyLog ? monthCsvText(month) : "\r\n"))

@@ -53,6 +53,25 @@ QString figures(const DaySummary& day) {
     return QStringLiteral("%1, %2 to %3")
         .arg(energy, voltsText(day.minVolts), voltsText(day.maxVolts));
 }
+
+// "Month total: 1234 Wh", then the days it leaves out ("2 days not counted (3, 17)").
+QString totalText(const MonthSummary& month) {
+    if (!month.anyLog())
+        return QStringLiteral("Month total: no day logs");
+    const std::optional<double> total = month.totalWattHours();
+    QString text = QStringLiteral("Month total: ") +
+                   (total ? energyText(*total) : QStringLiteral("not known"));
+    QStringList uncounted;
+    for (const DaySummary& day : month.days)
+        if (day.uncounted())
+            uncounted << QString::number(day.date.day());
+    if (!uncounted.isEmpty())
+        text += QStringLiteral(", %1 not counted (%2)")
+                    .arg(uncounted.size() == 1 ? QStringLiteral("1 day")
+                                               : QStringLiteral("%1 days").arg(uncounted.size()),
+                         uncounted.join(QStringLiteral(", ")));
+    return text;
+}
 } // namespace
 
 MonthPlot MonthPlot::make(const MonthSummary& month, double voltsFullScale) {
@@ -61,8 +80,9 @@ MonthPlot MonthPlot::make(const MonthSummary& month, double voltsFullScale) {
 
     Scale energy{10, 0};
     Scale volts;
-    bool anyVolts = false;
+    bool anyVolts = false, anyEnergy = false;
     for (const DaySummary& day : month.days) {
+        anyEnergy = anyEnergy || day.wattHours;
         if (day.wattHours) {
             if (*day.wattHours > 0)
                 energy.top = std::max(energy.top, roundUp(*day.wattHours));
@@ -81,17 +101,17 @@ MonthPlot MonthPlot::make(const MonthSummary& month, double voltsFullScale) {
     if (!(volts.top > volts.bottom))
         volts.top = volts.bottom + 1;
 
-    plot.energyTop = energyText(energy.top);
-    plot.energyBottom = energyText(energy.bottom);
+    if (anyEnergy) { // no scale where no bar can be
+        plot.energyTop = energyText(energy.top);
+        plot.energyBottom = energyText(energy.bottom);
+    }
     plot.voltsTop = voltsText(volts.top);
     plot.voltsBottom = voltsText(volts.bottom);
     plot.zeroLine = energy.bottom < 0;
     plot.zeroY = energy.y(0);
 
     const DaySummary* best = month.bestDay();
-    const std::optional<double> total = month.totalWattHours();
-    plot.total = QStringLiteral("Month total: ") +
-                 (total ? energyText(*total) : QStringLiteral("not known"));
+    plot.total = totalText(month);
     plot.best =
         QStringLiteral("Best day: ") +
         (best ? best->date.toString(QStringLiteral("ddd d MMM, ")) + energyText(*best->wattHours)
@@ -102,8 +122,10 @@ MonthPlot MonthPlot::make(const MonthSummary& month, double voltsFullScale) {
         mark.date = day.date;
         mark.state = day.state;
         mark.number = QString::number(day.date.day());
-        mark.readout = day.date.toString(QStringLiteral("ddd d MMM yyyy")) + QStringLiteral(": ") +
-                       figures(day);
+        mark.readout =
+            day.date.toString(QStringLiteral("ddd d MMM yyyy")) + QStringLiteral(": ") +
+            figures(day) +
+            (day.uncounted() ? QStringLiteral(", not counted in the month total") : QString());
         mark.best = &day == best;
         if (day.wattHours) {
             mark.bar = true;

@@ -44,6 +44,11 @@ void summarizeDayLog(QByteArrayView dayLog, std::optional<double> logIntervalSec
 }
 } // namespace
 
+bool MonthSummary::anyLog() const {
+    return std::any_of(days.begin(), days.end(),
+                       [](const DaySummary& day) { return day.hasLog(); });
+}
+
 std::optional<double> MonthSummary::totalWattHours() const {
     std::optional<double> total;
     for (const DaySummary& day : days)

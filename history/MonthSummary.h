@@ -35,12 +35,16 @@ struct DaySummary {
 
     bool hasLog() const { return state != DayState::NoLog; }
     bool summarized() const { return state == DayState::Summarized; }
+    // A day log whose energy the month total leaves out: refused, unreadable, or its watt-hours
+    // not known. A log without a record in the day has no energy to leave out.
+    bool uncounted() const { return hasLog() && state != DayState::NoRecords && !wattHours; }
 };
 
 struct MonthSummary {
     QDate first;                  // the 1st of the month
     std::vector<DaySummary> days; // the 1st to the last day of the month
 
+    bool anyLog() const;
     // The sum of the days' energies; empty when no day has one.
     std::optional<double> totalWattHours() const;
     // The day of most energy (the earliest of equals); null when no day has an energy.

@@ -34,6 +34,24 @@ int openFile(const QString& path, int flags, mode_t mode = 0) {
     return fd;
 }
 
+constexpr int NotRegular = -2;
+
+// Opens a regular file without ever waiting: a FIFO or a device of that name would otherwise
+// hold the open, or the first read, until another program answered, and the whole program with
+// it. The descriptor, -1 with errno set, or NotRegular.
+int openRegularFile(const QString& path, int flags, mode_t mode = 0) {
+    const int fd = openFile(path, flags | O_NONBLOCK, mode);
+    struct stat info {};
+    if (fd < 0 || (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)))
+        return fd;
+    ::close(fd);
+    return NotRegular;
+}
+
+QString openFailure(int fd) {
+    return fd == NotRegular ? QStringLiteral("not a regular file") : fileErrorText(errno);
+}
+
 // Writes all of `bytes`, going on after short writes; false with errno set when the system
 // refuses the rest.
 bool writeAll(int fd, const QByteArray& bytes) {
@@ -163,28 +181,10 @@ FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes, FileA
     return {true, {}};
 }
 
-FileOutcome writeWholeFile(const QString& path, const QByteArray& bytes) {
-    const int fd = openFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
-        return failed(errno);
-    bool done = writeAll(fd, bytes);
-    int error = errno;
-    if (!closeFile(fd) && done) {
-        done = false;
-        error = errno;
-    }
-    if (done)
-        return {true, {}};
-    const QFileInfo info(path);
-    if (info.isFile() && !info.isSymLink())
-        QFile::remove(path);
-    return failed(error);
-}
-
 FileOutcome appendEmptyLine(const QString& path) {
-    const int fd = openFile(path, O_WRONLY | O_APPEND | O_CREAT, 0666);
+    const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (fd < 0)
-        return failed(errno);
+        return {false, openFailure(fd)};
     const bool done = writeAll(fd, QByteArrayLiteral("\r\n"));
     const int error = errno;
     if (!closeFile(fd) || !done)
@@ -193,13 +193,13 @@ FileOutcome appendEmptyLine(const QString& path) {
 }
 
 FileBytes readWholeFile(const QString& path) {
-    const int fd = openFile(path, O_RDONLY);
+    const int fd = openRegularFile(path, O_RDONLY);
     if (fd < 0)
-        return {false, {}, fileErrorText(errno)};
+        return {false, {}, openFailure(fd)};
     constexpr qsizetype Chunk = 64 * 1024;
     QByteArray bytes;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    if (::fstat(fd, &info) == 0)
         bytes.reserve(info.st_size + Chunk);
     for (;;) {
         const qsizetype had = bytes.size();

@@ -1,8 +1,7 @@
 #pragma once
 // Every way the program writes a file, with one outcome type and one wording of the reasons:
 // a durable append of whole lines (day logs, watt-hours), an atomic replace (configuration
-// files), a plain whole write (exports), the plain empty-line append of the history window, and
-// reading a file whole.
+// files, exports), the plain empty-line append of the history window, and reading a file whole.
 
 #include <QByteArray>
 #include <QString>
@@ -44,12 +43,9 @@ enum class FileAccess {
 FileOutcome replaceFileWhole(const QString& path, const QByteArray& bytes,
                              FileAccess access = FileAccess::AsBefore);
 
-// Creates or truncates `path` and writes `bytes`, no sync. A regular file left incomplete by a
-// failed write is removed so no half file lingers. `error` is the reason alone.
-FileOutcome writeWholeFile(const QString& path, const QByteArray& bytes);
-
 // Opens `path` for appending, creating it when missing, and writes one bare CR LF. A plain
-// append: no sync, no folder created. `error` is the reason alone.
+// append: no sync, no folder created. `error` is the reason alone. Only a regular file is
+// written to, and opening it never waits (a FIFO of that name is a failure, not a hang).
 FileOutcome appendEmptyLine(const QString& path);
 
 struct FileBytes {
@@ -57,6 +53,8 @@ struct FileBytes {
     QByteArray bytes; // the whole file as it is
     QString error;    // the reason alone, when !ok
 };
+// Only a regular file is read, and opening it never waits (a FIFO or a device of that name is
+// a failure, not a hang).
 FileBytes readWholeFile(const QString& path);
 
 namespace testing {

@@ -48,8 +48,10 @@ QString calibrationSaveRefusal(const CalibrationSettings& boxes) {
         {&boxes.WSDivider, u"The box of \"Step 4. Set Wind Speed\""_s},
     }};
     for (const auto& [text, name] : named) {
-        if (!isSafeConfigText(*text))
-            return unsafeTextMessage(name, u"settings.cfg"_s, u"Save Calibration"_s);
+        if (QString refusal =
+                configTextRefusal(*text, name, u"settings.cfg"_s, u"Save Calibration"_s);
+            !refusal.isEmpty())
+            return refusal;
     }
     return {};
 }

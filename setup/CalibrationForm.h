@@ -34,7 +34,8 @@ CalibrationLoading loadCalibrationBoxes(const CalibrationConfig& settings);
 QString windSpeedQuestion(const QString& wsUnits);
 
 // Why Save must write nothing, as the message to show, or empty text when Save may write: a
-// factor holding "<" or a line break would spoil the keys after it.
+// factor holding "<" or a line break would spoil the keys after it, and one holding a
+// character outside Latin-1 cannot be stored in the 8-bit file.
 QString calibrationSaveRefusal(const CalibrationSettings& boxes);
 
 } // namespace tarnby

@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tarnby {
@@ -148,24 +149,35 @@ ProgSettings progSettingsFor(const SetupForm& form) {
     return settings;
 }
 
-QString unsafeTextMessage(const QString& what, const QString& fileName,
+QString configTextRefusal(const QString& text, const QString& what, const QString& fileName,
                           const QString& saveCaption) {
-    return u"%1 holds a \"<\" or a line break, which %2 cannot store: it would spoil "
-           "the settings after it. Remove it and press \"%3\" again. Nothing was saved."_s.arg(
-               what, fileName, saveCaption);
+    if (!isSafeConfigText(text))
+        return u"%1 holds a \"<\" or a line break, which %2 cannot store: it would spoil "
+               "the settings after it. Remove it and press \"%3\" again. Nothing was saved."_s.arg(
+                   what, fileName, saveCaption);
+    const auto wide =
+        std::find_if(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; });
+    if (wide == text.end())
+        return {};
+    const QString shown = wide->isSurrogate() ? text.mid(wide - text.begin(), 2) : QString(*wide);
+    return u"%1 holds \"%2\", which %3 cannot store: the file holds only Latin-1 characters "
+           "(the letters of Western European languages, digits and signs such as \u00B0 or "
+           "\u00B5). Change it and press \"%4\" again. Nothing was saved."_s.arg(
+               what, shown, fileName, saveCaption);
 }
 
 QString setupSaveRefusal(const SetupForm& form) {
     if (!readsAsNumber(form.PortNumber))
         return BadPortNumberMessage.toString();
-    // A port number that reads as a number holds neither "<" nor a line break.
+    // A port number that reads as a number holds only blanks, a sign, digits and a point.
     const std::array<std::pair<const QString*, QString>, 2> boxes = {{
         {&form.LogDelay, u"The \"Default Logging Interval\" box"_s},
         {&form.WSUnits, u"The \"Wind Speed Units\" box"_s},
     }};
     for (const auto& [text, name] : boxes) {
-        if (!isSafeConfigText(*text))
-            return unsafeTextMessage(name, u"prog.cfg"_s, u"Save Setings"_s);
+        if (QString refusal = configTextRefusal(*text, name, u"prog.cfg"_s, u"Save Setings"_s);
+            !refusal.isEmpty())
+            return refusal;
     }
     return {};
 }

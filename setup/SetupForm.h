@@ -82,12 +82,15 @@ inline constexpr QStringView BadPortNumberMessage =
 
 // Why Save must write nothing, as the message to show, or empty text when Save may write. The
 // port number must read as a number (0, 12 or 2.5 pass); no text box may hold "<" or a line
-// break, which would spoil the keys after it when the file is next read.
+// break, which would spoil the keys after it when the file is next read, nor a character
+// outside Latin-1, which the 8-bit file cannot hold.
 QString setupSaveRefusal(const SetupForm& form);
 
-// A text that cannot be saved because of "<" or a line break; `what` names it for the user
-// ("The \"Wind Speed Units\" box").
-QString unsafeTextMessage(const QString& what, const QString& fileName, const QString& saveCaption);
+// Why `text` cannot be saved into `fileName`, or empty text when it can: a "<", a line break or a
+// character outside Latin-1. `what` names the box for the user ("The \"Wind Speed Units\" box"),
+// `saveCaption` the button to press again.
+QString configTextRefusal(const QString& text, const QString& what, const QString& fileName,
+                          const QString& saveCaption);
 
 // The text shown beside the port number: the device the number names ("COM3: /dev/ttyS2"),
 // that 0 means no port, or that the text names no port. `deviceFor` resolves a port number of

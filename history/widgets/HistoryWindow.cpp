@@ -7,6 +7,7 @@
 #include "history/MonthCsv.h"
 #include "history/MonthPlot.h"
 #include "history/PlotModel.h"
+#include "history/widgets/FolderFileList.h"
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/MonthView.h"
 #include "history/widgets/PlotWidget.h"
@@ -51,8 +52,7 @@ void HistoryWindow::buildControls() {
             &HistoryWindow::followKeyboardPick);
     dayLogList_->installEventFilter(this);
     dayLogList_->viewport()->installEventFilter(this);
-    connect(monthView_, &MonthView::dayChosen, this,
-            [this](QDate date) { pickDayLog(dayLogFileName(date)); });
+    connect(monthView_, &MonthView::dayChosen, this, &HistoryWindow::pickMonthDay);
     connect(monthView_, &MonthView::monthStep, this,
             [this](int months) { showMonth(month_.first.addMonths(months)); });
     connect(folderTree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -93,7 +93,7 @@ void HistoryWindow::prepareOpening() {
 }
 
 void HistoryWindow::showFolder(const QModelIndex& folder) {
-    dayLogList_->setRootIndex(dayLogModel_->setRootPath(folderModel_->filePath(folder)));
+    dayLogModel_->setFolder(folderModel_->filePath(folder));
 }
 
 bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -115,7 +115,7 @@ bool HistoryWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void HistoryWindow::pickListedDayLog(const QModelIndex& item) {
-    pickDayLog(dayLogModel_->fileName(item));
+    pickDayLog(item.data().toString());
 }
 
 void HistoryWindow::followKeyboardPick(const QModelIndex& current) {
@@ -123,6 +123,13 @@ void HistoryWindow::followKeyboardPick(const QModelIndex& current) {
     // only became current (the list taking the focus) is not picked: nothing selected it.
     if (!fileMouseDown_ && current.isValid() && dayLogList_->selectionModel()->isSelected(current))
         pickListedDayLog(current);
+}
+
+void HistoryWindow::pickMonthDay(QDate date) {
+    // A day without a log only shows its readout: loading it would create the file.
+    const QString name = dayLogFileName(date);
+    if (QFileInfo::exists(env_.paths.inLogs(name)))
+        pickDayLog(name);
 }
 
 void HistoryWindow::pickDayLog(const QString& name) {
@@ -160,6 +167,7 @@ void HistoryWindow::displayDayLog() {
 
 void HistoryWindow::exportCsv() {
     if (monthButton_->isChecked()) {
+        showMonth(month_.first); // the day logs as they are now, in the file and on the screen
         message(exportMonth(env_.paths, month_).message);
         return;
     }
@@ -169,6 +177,7 @@ void HistoryWindow::exportCsv() {
 }
 
 void HistoryWindow::setMonthShown(bool shown) {
+    csvTarget_->setVisible(shown);
     if (!shown) {
         plotPages_->setCurrentIndex(0);
         return;
@@ -181,7 +190,10 @@ void HistoryWindow::setMonthShown(bool shown) {
 
 void HistoryWindow::showMonth(QDate anyDay) {
     month_ = summarizeMonth(env_.paths, anyDay, state_.LogIntervalSeconds);
-    monthView_->setPlot(MonthPlot::make(month_, state_.VoltsFullScale));
+    const MonthPlot plot = MonthPlot::make(month_, state_.VoltsFullScale);
+    monthView_->setPlot(plot);
+    csvTarget_->setText(QStringLiteral(".CSV exports %1 to logs/%2, not the day above.")
+                            .arg(plot.title, monthCsvFileName(anyDay)));
 }
 
 void HistoryWindow::showReadout(double x) {

@@ -2,7 +2,8 @@
 // The history window (object name and title "Graph"): pick a day log from the logs folder, load
 // a time range of it, look at it as up to five traces, read values under the mouse, zoom by
 // dragging, export the loaded records as CSV; or look at a whole month, a day's energy and
-// battery range at a time.
+// battery range at a time. The month is read from the day logs each time it is shown and again
+// for each export of it, so screen and file say what the logs hold then.
 //
 // The window works on a HistoryState that the main window keeps for the whole run, so the
 // records of the last load survive closing and reopening. Each opening reads prog.cfg again
@@ -32,6 +33,7 @@ class QTreeView;
 
 namespace tarnby {
 
+class FolderFileList;
 class FolderReveal;
 class MonthView;
 class PlotWidget;
@@ -54,6 +56,7 @@ private:
     void showFolder(const QModelIndex& folder);
     void pickListedDayLog(const QModelIndex& item);
     void followKeyboardPick(const QModelIndex& current);
+    void pickMonthDay(QDate date);
     void pickDayLog(const QString& name);
     void setMonthShown(bool shown);
     void showMonth(QDate anyDay);
@@ -74,7 +77,7 @@ private:
     HistoryState& state_;
     PlotCursor cursor_;
     QFileSystemModel* folderModel_ = nullptr;
-    QFileSystemModel* dayLogModel_ = nullptr;
+    FolderFileList* dayLogModel_ = nullptr; // the *.txt files of the folder chosen in the tree
     FolderReveal* folderReveal_ = nullptr;
 
     QLabel* dayLogName_ = nullptr; // the picked day log's file name, without its folder
@@ -82,6 +85,7 @@ private:
               *toMinuteBox_ = nullptr;
     QPushButton *displayButton_ = nullptr, *csvButton_ = nullptr, *monthButton_ = nullptr,
                 *exitButton_ = nullptr;
+    QLabel* csvTarget_ = nullptr; // shown with the month: .CSV exports the month
     QTreeView* folderTree_ = nullptr;
     QListView* dayLogList_ = nullptr;
     PlotWidget* plot_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include "common/widgets/NamedWidget.h"
 #include "common/widgets/Palette.h"
+#include "history/widgets/FolderFileList.h"
 #include "history/widgets/FolderReveal.h"
 #include "history/widgets/HistoryWindow.h"
 #include "history/widgets/MonthView.h"
@@ -96,6 +97,11 @@ QLayout* HistoryWindow::buildLeftColumn() {
     for (QPushButton* button : {displayButton_, csvButton_, monthButton_, exitButton_})
         buttons->addWidget(button);
     column->addLayout(buttons);
+    // While the month is shown, what .CSV exports instead of the day above.
+    csvTarget_ = makeNamed<QLabel>(this, "csvTarget", QString());
+    csvTarget_->setWordWrap(true);
+    csvTarget_->hide();
+    column->addWidget(csvTarget_);
 
     auto* line = makeNamed<QFrame>(this, "Line3");
     line->setFrameShape(QFrame::HLine);
@@ -114,10 +120,7 @@ QLayout* HistoryWindow::buildLeftColumn() {
     folderReveal_ = new FolderReveal(*folderTree_, *folderModel_, this);
     column->addWidget(folderTree_, 1);
 
-    dayLogModel_ = new QFileSystemModel(this);
-    dayLogModel_->setFilter(QDir::Files | QDir::NoDotAndDotDot);
-    dayLogModel_->setNameFilters({QStringLiteral("*.txt")});
-    dayLogModel_->setNameFilterDisables(false);
+    dayLogModel_ = new FolderFileList({QStringLiteral("*.txt")}, this);
     dayLogList_ = makeNamed<QListView>(this, "File1");
     dayLogList_->setModel(dayLogModel_);
     column->addWidget(dayLogList_, 1);

@@ -8,7 +8,7 @@
 namespace tarnby {
 
 MonthDayButton::MonthDayButton(QWidget* parent) : QAbstractButton(parent) {
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::ClickFocus); // the month view makes one day the Tab stop
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -78,6 +78,8 @@ void MonthDayButton::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Left:
     case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
     case Qt::Key_Home:
     case Qt::Key_End:
     case Qt::Key_PageUp:
@@ -107,6 +109,7 @@ void MonthDayButton::leaveEvent(QEvent* event) {
 void MonthDayButton::focusInEvent(QFocusEvent* event) {
     QAbstractButton::focusInEvent(event);
     emit pointed(mark_.readout);
+    emit focused();
 }
 
 } // namespace tarnby

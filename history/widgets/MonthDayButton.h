@@ -3,8 +3,8 @@
 // range, its number underneath) and that a click, Space or Enter chooses. Its accessible name is
 // the day's readout, so a screen reader reads the date and the figures of the day in focus.
 //
-// Keys it does not use itself (Left, Right, Home, End, Page Up, Page Down) go on to the month
-// view, which moves between the days and the months.
+// Keys it does not use itself (the arrows, Home, End, Page Up, Page Down) go on to the month
+// view, which moves between the days and the months and makes one day the Tab stop.
 
 #include "history/MonthPlot.h"
 
@@ -26,6 +26,7 @@ public:
 signals:
     // The mouse came over the day, or the keyboard focus did.
     void pointed(const QString& readout);
+    void focused();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -96,7 +96,9 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     readout_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     auto* legend = makeLabel(this, "monthLegend", palette::legendText);
     legend->setText(QStringLiteral("Bars: the day's energy (left scale). Red: the day's lowest "
-                                   "to highest battery volts (right scale)."));
+                                   "to highest battery volts (right scale). A dashed box with "
+                                   "\"!\": a day log that cannot be read or holds too many "
+                                   "records, not counted in the month total."));
     legend->setWordWrap(true);
     legend->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* footer = new QHBoxLayout;
@@ -104,10 +106,14 @@ MonthView::MonthView(QWidget* parent) : QWidget(parent) {
     footer->addWidget(legend, 1);
     column->addLayout(footer);
 
+    makeTabStop(days_[0]);
     for (MonthDayButton* day : days_) {
         connect(day, &MonthDayButton::pointed, readout_, &QLabel::setText);
-        connect(day, &QAbstractButton::clicked, this,
-                [this, day] { emit dayChosen(day->mark().date); });
+        connect(day, &MonthDayButton::focused, this, [this, day] { makeTabStop(day); });
+        connect(day, &QAbstractButton::clicked, this, [this, day] {
+            readout_->setText(day->mark().readout);
+            emit dayChosen(day->mark().date);
+        });
     }
     connect(previous_, &QPushButton::clicked, this, [this] { emit monthStep(-1); });
     connect(next_, &QPushButton::clicked, this, [this] { emit monthStep(1); });
@@ -128,7 +134,11 @@ void MonthView::setPlot(const MonthPlot& plot) {
         const bool shown = d < plot.days.size();
         if (shown)
             days_[d]->setMark(plot.days[d], plot.zeroLine, plot.zeroY);
+        else
+            days_[d]->setAccessibleName(QString()); // no day of this month
         days_[d]->setVisible(shown);
+        if (!shown && days_[d]->focusPolicy() == Qt::StrongFocus && shownDays() > 0)
+            makeTabStop(days_[static_cast<size_t>(shownDays() - 1)]);
     }
     if (focused > 0)
         focusDay(focused);
@@ -140,6 +150,11 @@ void MonthView::focusDay(int day) {
     MonthDayButton* button = days_[static_cast<size_t>(std::clamp(day, 1, shownDays()) - 1)];
     button->setFocus(Qt::OtherFocusReason);
     readout_->setText(button->mark().readout);
+}
+
+void MonthView::makeTabStop(const MonthDayButton* stop) {
+    for (MonthDayButton* day : days_)
+        day->setFocusPolicy(day == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 int MonthView::focusedDay() const {
@@ -169,6 +184,11 @@ void MonthView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Home:
         if (day > 0)
             return focusDay(1);
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (day > 0)
+            return; // the days stay in focus
         break;
     case Qt::Key_End:
         if (day > 0)

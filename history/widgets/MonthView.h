@@ -4,8 +4,9 @@
 // them the readout of the day pointed at or in focus, where the day plot's cursor readout goes.
 //
 // Keys, with the focus on a day: Left and Right the neighbouring day, Home and End the first
-// and last, Enter, Space or a click chooses the day; Page Up and Page Down (also on the month
-// buttons) the previous and next month.
+// and last, Enter, Space or a click chooses the day; Up and Down do nothing; Page Up and Page
+// Down (also on the month buttons) the previous and next month. The days are one Tab stop: the
+// day last in focus.
 
 #include "history/MonthPlot.h"
 
@@ -30,7 +31,7 @@ public:
     void focusDay(int day);
 
 signals:
-    void dayChosen(QDate date);
+    void dayChosen(QDate date); // its readout shown; the window loads it if it has a log
     void monthStep(int months); // -1: the previous month, 1: the next
 
 protected:
@@ -38,6 +39,7 @@ protected:
 
 private:
     int focusedDay() const; // 0 when no day has the focus
+    void makeTabStop(const MonthDayButton* stop);
     int shownDays() const { return static_cast<int>(plot_.days.size()); }
 
     MonthPlot plot_;

@@ -10,6 +10,7 @@
 
 using namespace tarnby;
 using tarnby::test::at;
+using tarnby::test::inChildWithFileSizeLimit;
 using tarnby::test::readAll;
 
 class DayLogWriterTest : public QObject {
@@ -17,7 +18,8 @@ class DayLogWriterTest : public QObject {
 private slots:
     void sameRecordsWhateverTheWriteFault_data() {
         // Removed to recover: "path -> target" a link, "path/" a folder, else a file; "sync": the
-        // sync after each whole write fails (the records are in the file: never written twice).
+        // sync after each whole write fails (the records are in the file: never written twice);
+        // "size limit": in a child process, a file size limit cuts each write short.
         QTest::addColumn<QString>("blocker");
         QTest::addColumn<QString>("error");
         const auto row = [](const char* blocker, const QString& error) {
@@ -29,10 +31,17 @@ private slots:
         row("logs", "Cannot create folder logs for P_2026_12_06.txt");
         row("logs/P_2026_12_06.txt/", cannot + QString::fromLocal8Bit(strerror(EISDIR)) + ")");
         row("sync", cannot + QString::fromLocal8Bit(strerror(EIO)) + ")");
+        row("size limit", cannot + "disk full)");
     }
     void sameRecordsWhateverTheWriteFault() {
         QFETCH(QString, blocker);
         QFETCH(QString, error);
+        const rlim_t limit = blocker == "size limit" ? 40 : RLIM_INFINITY; // in a child process
+        QCOMPARE(inChildWithFileSizeLimit(limit, [&] { writeThroughFault(blocker, error); }), 0);
+    }
+
+private:
+    void writeThroughFault(const QString& blocker, const QString& error) {
         QTemporaryDir dir; // no logs folder yet
         const QDir app(dir.path());
         const QString block = app.filePath(blocker.section(" -> ", 0, 0));
@@ -44,7 +53,7 @@ private slots:
             QVERIFY(app.mkdir("logs") && QFile::link(blocker.section(" -> ", 1), block));
         else if (blocker.endsWith('/'))
             QVERIFY(app.mkpath(blocker));
-        else if (!blocker.isEmpty())
+        else if (!blocker.isEmpty() && blocker != "size limit")
             QVERIFY(QFile(block).open(QIODevice::WriteOnly));
         DayLogWriter writer{AppPaths(dir.path())};
         IntervalSums sums; // no frame since start-up: zeros
@@ -63,6 +72,8 @@ private slots:
         // frame in this interval: the same averages, with the time and total of now.
         if (syncFails)
             testing::setSyncStep(nullptr);
+        else if (blocker == "size limit")
+            QVERIFY(tarnby::test::limitFileSize(RLIM_INFINITY));
         else if (held)
             QVERIFY(blocker.endsWith('/') ? app.rmdir(blocker) : QFile::remove(block));
         outcome = writer.writeRecord(at(2026, 12, 7, 0, 1, 10), sums, {.WattHourTotal = 1e6});

@@ -50,10 +50,12 @@ private slots:
         // The tail of a frame whose head was never received is dropped, and nothing counted twice.
         row("] before [", {"<I>77</I>]\r\n" + a + "<M>0</M>]\r\n" + a},
             "accepted 1257 532 12 1 7 | accepted 1257 532 12 1 7", "\r\n");
+        const QByteArray huge = "1" + QByteArray(309, '0');
         row("closing tag first, or too large: corrupt",
-            {"[</V>12<V><I>5</I>]\n[<V>1</V><I>2</I></R>3<R>]\n[<V>4</V><I>-1" +
-             QByteArray(309, '0') + "</I>]"},
-            "corrupt | corrupt | corrupt");
+            {"[</V>12<V><I>5</I>]\n[<V>1</V><I>2</I></R>3<R>]\n[<V>4</V><I>-" + huge +
+             "</I>]\n[<V>1</V><I>2</I><R>" + huge + "</R>]\n[<V>1</V><I>2</I><M>" + huge +
+             "</M>]\n[<V>1</V><I>2</I><S>-" + huge + "</S>]"},
+            "corrupt | corrupt | corrupt | corrupt | corrupt | corrupt");
         row("V or I 0, missing, empty or lower case: dropped; letters read as 0",
             {"[<V>0</V><I>5</I>]\n[<I>5</I>]\n[<V></V><I>5</I>]\n[<v>1</v><I>5</I>]\n"
              "[<V>0.0</V><I>1e3</I><R>x</R><M>-</M><S>5,5</S>]"},

@@ -1,14 +1,11 @@
 #pragma once
-// Day logs for the history tests and the screenshot: record lines as the logger writes them.
+// Day logs for the history tests: record lines as the logger writes them.
 
 #include "common/PictureFormat.h"
 #include "common/TimeText.h"
 #include "history/DayLogLoader.h"
 #include "history/TimeRange.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
 #include <vector>
 
 namespace tarnby::test {
@@ -19,21 +16,12 @@ struct DayRecord {
 };
 
 // `count` records spread evenly from 00:01 to 23:58, several a minute when there are more
-// records than minutes: wind gusting over the day, a load in the evening. Same seed, same day.
-inline std::vector<DayRecord> generatedDay(int count, std::uint32_t seed = 7) {
-    std::vector<DayRecord> day(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        DayRecord& r = day[static_cast<size_t>(i)];
-        r.minute = 1 + static_cast<int>(i * 1438LL / count);
-        const double h = r.minute / 60.0; // hour of day
-        seed = seed * 1664525u + 1013904223u;
-        const double noise = static_cast<double>(seed >> 8) / (1u << 23) - 1; // -1 to 1
-        r.speed = std::max(0.0, 9.5 - 5.5 * std::cos(h / 3.82) + 3 * std::sin(h * 1.7) + noise / 3);
-        r.rpm = std::clamp((r.speed - 7) * 32, 0.0, 460.0);
-        r.amps = std::max(0.0, (r.rpm - 40) / 22) - 2.2 - (h > 17.5 && h < 22.5 ? 5.5 : 0);
-        r.volts = 25.4 + 0.06 * r.amps;
-        r.watts = r.volts * r.amps;
-    }
+// records than minutes, their readings varying along the day.
+inline std::vector<DayRecord> generatedDay(int count) {
+    std::vector<DayRecord> day;
+    for (int i = 0; i < count; ++i)
+        day.push_back({1 + static_cast<int>(i * 1438LL / count), 24 + i % 31 / 10.0, i % 7 - 2.0,
+                       (i % 7 - 2.0) * 25, i % 450 * 1.0, i % 90 / 3.0});
     return day;
 }
 
@@ -50,9 +38,10 @@ inline QByteArray dayLogBytes(const std::vector<DayRecord>& day) {
     return bytes;
 }
 
-// The records of a day log, loaded as a pick of the whole day loads them.
+// The records of a day log, loaded as a pick of the whole day loads them, logged every 60 s.
 inline HistoryState loaded(const QByteArray& dayLog) {
     HistoryState s;
+    s.LogIntervalSeconds = 60; // as a LogDelay of 60 gives
     DayLogLoader::load(dayLog, WholeDay, s);
     return s;
 }

@@ -23,7 +23,7 @@ QStringList captions(const QWidget& window) {
 void type(QWidget& window, const char* box, const QString& typed) {
     auto* edit = child<QLineEdit>(window, box);
     edit->clear();
-    QTest::keyClicks(edit, typed);
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, typed, {}); // any characters
 }
 
 const QByteArray UsualSettings = "Calibration Settings\r\n\r\n\r\n<VoltDivider>10</VoltDivider>\r\n"
@@ -91,6 +91,10 @@ private slots:
                              "which settings.cfg cannot store: it would spoil the settings after "
                              "it. Remove it and press \"Save Calibration\" again. Nothing was "
                              "saved."_s});
+        type(window, "BatteryVolts", u"1\uFF10"_s); // a full-width 0
+        click(window, "Command1");
+        QVERIFY(b.t.prompts.messages.last().contains(
+            u"\" holds \"\uFF10\", which settings.cfg cannot store: the file holds only Latin-1"_s));
         QVERIFY(window.isVisible() && b.port().isOpen());
         QCOMPARE(b.settings(), damaged);
         type(window, "BatteryVolts", u" 10.50"_s);

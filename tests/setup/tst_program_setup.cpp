@@ -123,6 +123,10 @@ private slots:
             "store: it would spoil the settings after it. Remove it and press \"Save Setings\" "
             "again. Nothing was saved."_s,
             UsualProg);
+        row("Save: units outside Latin-1", "WSUnits", "\u043A\u043C/\u0447", "save",
+            u"The \"Wind Speed Units\" box holds \"\u043A\", which prog.cfg cannot store: the "
+            "file holds only Latin-1 characters"_s,
+            UsualProg);
         row("Save: a folder named prog.cfg", "WSUnits", "knots", "save",
             u"<folder>/prog.cfg could not be saved ("_s, {});
         row("Abort: port 0", "PortNumber", "5", "abort", {}, edited("0"));
@@ -141,7 +145,7 @@ private slots:
         window.show();
         QLineEdit* edited = s.box(qPrintable(name));
         edited->clear();
-        QTest::keyClicks(edited, typed);
+        QTest::sendKeyEvent(QTest::Click, edited, Qt::Key_unknown, typed, {}); // any characters
         QCOMPARE(window.userChangedSomething(), !typed.isEmpty());
         s.box("LogDelay")->setText(u"45"_s);
         if (saved.isNull()) // the file cannot be replaced
