@@ -153,9 +153,10 @@ void LoggingSession::recoverAndStartAgain(const QString& reason) {
 }
 
 void LoggingSession::onPortAppeared() {
-    host_.closeRecoveryPrompts();
-    // Closed or not, nothing more to try: start-up opens the port when the person is done.
-    port_.close();
+    // Tried again until the host has closed the recovery's prompts or a person is at them;
+    // start-up then opens the port when the recovery is over.
+    if (host_.closeRecoveryPrompts() != SessionHost::PromptsClosing::NotYet)
+        port_.close();
 }
 
 void LoggingSession::onPortReopened() {

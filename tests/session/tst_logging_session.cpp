@@ -35,10 +35,12 @@ struct ScriptedHost final : SessionHost {
         }
         return Recovery::PersonFinished;
     }
-    bool closeRecoveryPrompts() override {
+    PromptsClosing closeRecoveryPrompts() override {
         ++promptsClosed;
+        if (notYet-- > 0)
+            return PromptsClosing::NotYet;
         recoveryClosed = true;
-        return !personChangedSomething;
+        return personChangedSomething ? PromptsClosing::PersonBusy : PromptsClosing::Closed;
     }
     void runSetupWindow() override {
         windows << u"setup"_s;
@@ -67,6 +69,7 @@ struct ScriptedHost final : SessionHost {
     bool calibrationPortOpens = true;
     bool personChangedSomething = false;
     bool nobodyToAsk = false; // as a front end without a screen
+    int notYet = 0;           // answers before the recovery's setup window is open
     bool recoveryClosed = false;
     int promptsClosed = 0;
 };
@@ -153,23 +156,31 @@ void SessionTest::startUp() {
 // ask, start-up carries on when the port opens.
 void SessionTest::portThatAppearsEndsTheRecoveryByItself_data() {
     QTest::addColumn<QString>("appearsDuring");
-    QTest::addColumn<bool>("personChanged");
+    QTest::addColumn<QString>("hostAnswers"); // to closeRecoveryPrompts()
     QTest::addColumn<QStringList>("windows");
     QTest::addColumn<int>("promptsClosed");
-    QTest::newRow("message waits") << "message" << false << QStringList() << 1;
-    QTest::newRow("setup window waits") << "setup" << false << QStringList{u"setup"_s} << 1;
-    QTest::newRow("person typed") << "setup" << true << QStringList{u"setup"_s} << 1;
-    QTest::newRow("nobody to ask") << "nothing" << false << QStringList() << 0;
+    const QStringList setup{u"setup"_s};
+    QTest::newRow("message waits") << "message"
+                                   << "closed" << QStringList() << 1;
+    QTest::newRow("setup window waits") << "setup"
+                                        << "closed" << setup << 1;
+    QTest::newRow("setup window still loading") << "setup"
+                                                << "not yet" << setup << 2;
+    QTest::newRow("person typed") << "setup"
+                                  << "person busy" << setup << 1;
+    QTest::newRow("nobody to ask") << "nothing"
+                                   << "" << QStringList() << 0;
 }
 
 void SessionTest::portThatAppearsEndsTheRecoveryByItself() {
     QFETCH(QString, appearsDuring);
-    QFETCH(bool, personChanged);
+    QFETCH(QString, hostAnswers);
     Fixture f;
     f.t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
     f.t.writeSettingsCfg();
     f.t.ports.failOpen = true;
-    f.host.personChangedSomething = personChanged;
+    f.host.personChangedSomething = hostAnswers == u"person busy";
+    f.host.notYet = hostAnswers == u"not yet";
     f.host.nobodyToAsk = appearsDuring == u"nothing";
     const QByteArray progCfg = f.t.readFile(u"prog.cfg"_s);
     bool retried = false;
@@ -177,7 +188,8 @@ void SessionTest::portThatAppearsEndsTheRecoveryByItself() {
         QVERIFY(f.session->waitingForPort());
         QVERIFY(!f.session->loggingOn());
         f.port().failOpen = false;
-        f.session->retryPort();
+        for (int i = 0; i < 3 && f.session->waitingForPort(); ++i)
+            f.session->retryPort(); // every few seconds, until the host can close its prompts
         retried = true;
     };
     if (appearsDuring == u"message")
