@@ -24,7 +24,7 @@ LoggingSession::LoggingSession(AppPaths paths, const Clock& clock, SerialLinkFac
       dayLog_(paths_), wattHours_(paths_, clock.now().date()) {
     connect(&port_, &BoardPort::dataArrived, this, &LoggingSession::receive);
     connect(&port_, &BoardPort::lost, this, [this] { showStatus(CommsProblem); });
-    connect(&port_, &BoardPort::reopened, this, &LoggingSession::onPortReopened);
+    connect(&port_, &BoardPort::opened, this, &LoggingSession::onPortOpened);
     connect(&port_, &BoardPort::appeared, this, &LoggingSession::onPortAppeared);
     connect(&port_, &BoardPort::detailChanged, this, &LoggingSession::statusChanged);
 
@@ -159,8 +159,9 @@ void LoggingSession::onPortAppeared() {
         port_.close();
 }
 
-void LoggingSession::onPortReopened() {
-    receiver_.clearBuffer(); // a fresh line: nothing half-received survives the outage
+void LoggingSession::onPortOpened() {
+    // A fresh line: nothing half-received before an outage or a child window survives it.
+    receiver_.clearBuffer();
     if (startUpAwaitsPort_)
         finishStartUp();
 }

@@ -46,7 +46,7 @@ void BoardPortTest::transitions_data() {
     const QString waiting = u"Waiting for the board's port: fake1 \u2014 %1. Tarnby tries it "
                             "again every 3 seconds."_s;
     const char* cannot = "cannot open fake port";
-    row("Closed", "open", false, "Open", {}, false, "open", "");
+    row("Closed", "open", false, "Open", {"opened"}, false, "open", "");
     row("Closed", "open", true, "Closed", {}, false, "", cannot);
     row("Closed", "open COM1", false, "Closed", {}, false, "", "\"COM1\" is not a port number");
     row("Closed", "keep trying", true, "Retrying", {}, true, "", "no such device",
@@ -60,14 +60,14 @@ void BoardPortTest::transitions_data() {
     row("Open", "close", false, "Closed", {}, false, "close", "");
     row("Retrying", "retry", true, "Retrying", {}, true, "", cannot,
         u"fake1 \u2014 cannot open fake port"_s);
-    row("Retrying", "retry", false, "Open", {"reopened"}, false, "open", "");
+    row("Retrying", "retry", false, "Open", {"opened"}, false, "open", "");
     row("Retrying", "child window", false, "InChildWindow", {}, false, "", "");
     row("WaitingForPerson", "retry", true, "WaitingForPerson", {}, true, "", cannot,
         waiting.arg(QLatin1StringView(cannot)));
     row("WaitingForPerson", "retry", false, "WaitingForPerson", {"appeared"}, true, "open close",
         "", u"The board's port fake1 can be opened now."_s);
     row("WaitingForPerson", "close", false, "Closed", {}, false, "", "");
-    row("InChildWindow", "reopen", false, "Open", {}, false, "open", "");
+    row("InChildWindow", "reopen", false, "Open", {"opened"}, false, "open", "");
     row("InChildWindow", "reopen", true, "Closed", {}, false, "", cannot);
     row("InChildWindow", "late loss", false, "InChildWindow", {}, false, "", "");
 }
@@ -94,7 +94,7 @@ void BoardPortTest::transitions() {
     QStringList sent;
     connect(&port, &BoardPort::dataArrived, [&] { sent << u"data"_s; });
     connect(&port, &BoardPort::lost, [&] { sent << u"lost"_s; });
-    connect(&port, &BoardPort::reopened, [&] { sent << u"reopened"_s; });
+    connect(&port, &BoardPort::opened, [&] { sent << u"opened"_s; });
     connect(&port, &BoardPort::appeared, [&] { sent << u"appeared"_s; });
     const int opens = link.openCount, closes = link.closeCount;
     link.failOpen = fails;

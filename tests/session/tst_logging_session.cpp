@@ -237,19 +237,23 @@ void SessionTest::startStopStartAveragesOnlyTheLatestFrames() {
 }
 
 // A board lost in the middle of a frame, a record while the line is gone, then another board
-// whose first bytes would complete the lost one's frame: the record after the loss holds only
-// the new board's frames.
+// whose first bytes would complete the lost one's frame, on the port reopened by the retry or
+// through Calibrate: the record after the loss holds only the new board's frames, and the
+// status line's tooltip no longer says why the port was not open.
 void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy_data() {
     QTest::addColumn<QByteArray>("lostHalf");
     QTest::addColumn<QByteArray>("newBoard");
+    QTest::addColumn<bool>("throughCalibrate");
     const QByteArray frame = "\r\n[<V>130</V><I>200</I>]\r\n";
-    QTest::newRow("cut in V") << QByteArray("[<V>1") << "50</V><I>100</I>]" + frame;
-    QTest::newRow("cut in I") << QByteArray("[<V>120</V><I>10") << "0</I>]" + frame;
+    QTest::newRow("cut in V") << QByteArray("[<V>1") << "50</V><I>100</I>]" + frame << false;
+    QTest::newRow("cut in I, Calibrate")
+        << QByteArray("[<V>120</V><I>10") << "0</I>]" + frame << true;
 }
 
 void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
     QFETCH(QByteArray, lostHalf);
     QFETCH(QByteArray, newBoard);
+    QFETCH(bool, throughCalibrate);
     Fixture f;
     f.t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
     f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
@@ -265,7 +269,11 @@ void SessionTest::lostLinkIsReopenedWithoutMessagesOrEnergy() {
     s.loggingTick();                             // repeats the last averages
     s.retryPort();
     f.port().failOpen = false;
-    s.retryPort();
+    if (throughCalibrate)
+        s.calibrate();
+    else
+        s.retryPort();
+    QCOMPARE(s.statusDetail(), QString());
     f.port().deliver(newBoard);
     s.loggingTick();
     QCOMPARE(f.t.readFile(u"logs/P_2026_12_06.txt"_s),
