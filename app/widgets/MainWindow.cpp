@@ -99,6 +99,7 @@ SessionHost::Recovery MainWindow::recoverPort(const QString& reason) {
         SetupWindow setupWindow(env_, this);
         if (!portCameBack_)
             setupWindow.setPortProblem(reason);
+        setupWindow.showWaitingForPort();
         waitingSetup_ = &setupWindow;
         recoveryStage_ = RecoveryStage::SetupOpen;
         env_.prompts.runModal(setupWindow);

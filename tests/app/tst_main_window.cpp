@@ -133,6 +133,7 @@ void MainWindowTest::portThatAppearsClosesTheWaitingSetupWindow() {
     t.prompts.modalSteps.push_back([&](QDialog& window) {
         auto* problem = child<QLabel>(window, "PortProblem");
         portLine = problem->text();
+        QCOMPARE(child<QLabel>(window, "PortWaiting")->isVisible(), true);
         if (personTyped)
             QTest::keyClicks(child<QLineEdit>(window, "WSUnits"), u"x"_s);
         t.ports.links.front()->failOpen = false;

@@ -54,7 +54,8 @@ private slots:
         QVERIFY(messages[0].startsWith(u"There is a problem with prog.cfg:"_s) &&
                 messages[0].contains(u"\"3\" of <LogOn>"_s));
         QCOMPARE(s.box("WSUnits")->text(), u"\u00B0 km/h"_s);
-        QVERIFY(!s.window.userChangedSomething()); // what the load step filled in
+        QVERIFY(!s.window.userChangedSomething());           // what the load step filled in
+        QVERIFY(child(s.window, "PortWaiting")->isHidden()); // not a recovery's window
         const auto tabStops = [&s] {
             QStringList chain;
             QWidget* widget = &s.window;
