@@ -83,6 +83,9 @@ void MainWindowTest::framesButtonsAndExitReachTheControls() {
     QCOMPARE(child<QLabel>(w, "Label2")->text(),
              u"[<V>125.7</V><I>532</I><R>2</R><M>0</M><S>11</S>]"_s);
 
+    t.ports.links.front()->failOpen = true;
+    t.ports.links.front()->loseLink(); // the status line says why the port is not open
+    QCOMPARE(child<QLabel>(w, "Label2")->toolTip(), u"fake1 \u2014 fake link lost"_s);
     child<QPushButton>(w, "StopLogging")->click();
     QVERIFY(delay->isEnabled());
     QVERIFY(child<QPushButton>(w, "StartLogging")->isEnabled());

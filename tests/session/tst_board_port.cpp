@@ -3,6 +3,7 @@
 // retry timer runs (every 3 s), what the link did, why the port is not open and the status
 // line's tooltip.
 
+#include "platform/PortOpenFailure.h"
 #include "session/BoardPort.h"
 #include "tests/support/FakeSerialLink.h"
 
@@ -24,6 +25,8 @@ class BoardPortTest : public QObject {
 private slots:
     void transitions_data();
     void transitions();
+    void reasonOfAFailedOpen_data();
+    void reasonOfAFailedOpen();
 };
 
 void BoardPortTest::transitions_data() {
@@ -128,6 +131,36 @@ void BoardPortTest::transitions() {
     QCOMPARE(link.isOpen(), port.isOpen());
     QTEST(port.reason(), "reason");
     QTEST(port.statusDetail(), "tooltip");
+}
+
+// What the user is told, from what the system reported when the device did not open.
+void BoardPortTest::reasonOfAFailedOpen_data() {
+    QTest::addColumn<int>("refusal");
+    QTest::addColumn<bool>("writable"); // the device, by this user
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("reason");
+    using enum PortOpenFailure::Refusal;
+    const QString join = u"permission denied: join the group %1 with sudo usermod -aG %1 $USER, "
+                         "then log out and in"_s;
+    QTest::newRow("missing") << int(NoSuchDevice) << true << ""
+                             << "no such device";
+    QTest::newRow("in use") << int(InUse) << true << ""
+                            << "in use by another program";
+    QTest::newRow("no permission") << int(PermissionOrLock) << false << "uucp" << join.arg("uucp");
+    QTest::newRow("group unknown") << int(PermissionOrLock) << false << "" << join.arg("dialout");
+    QTest::newRow("stale lock") << int(PermissionOrLock) << true << "dialout"
+                                << "in use by another program (system words)";
+    QTest::newRow("other") << int(Other) << true << ""
+                           << "cannot be opened (system words)";
+}
+
+void BoardPortTest::reasonOfAFailedOpen() {
+    QFETCH(int, refusal);
+    QFETCH(bool, writable);
+    QFETCH(QString, group);
+    QTEST(portOpenFailureReason(
+              {PortOpenFailure::Refusal(refusal), u"system words"_s, writable, group}),
+          "reason");
 }
 
 QTEST_GUILESS_MAIN(BoardPortTest)

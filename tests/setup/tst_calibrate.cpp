@@ -103,6 +103,21 @@ private slots:
                             "<RPMDivider></RPMDivider>\r\n<WSDivider>4</WSDivider>\r\n"));
     }
 
+    // Of the frames one read completes, the last is shown; frames sent back to back are cut
+    // like any other (the main window drops both).
+    void framesOfOneRead_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("rawVolts");
+        QTest::newRow("two frames") << QByteArray("[<V>100</V>]\r\n[<V>200</V>]\r\n[<V>3") << "200";
+        QTest::newRow("back to back") << QByteArray("[<V>100</V>][<V>300</V>]") << "300";
+    }
+    void framesOfOneRead() {
+        QFETCH(QByteArray, bytes);
+        Bench b;
+        b.port().deliver(bytes);
+        QTEST(textOf(*b.window, "txtBattV"), "rawVolts");
+    }
+
     // After Zero and an edit, every way out writes nothing and closes the port once; Enter does
     // nothing.
     void leave_data() {
