@@ -117,9 +117,7 @@ void LoggingSession::loadSettings() {
     const CalibrationConfig settings = readSettingsCfg(paths_.settingsCfg());
     factors_ = settings.numbers();
     const QString settingsMessage = settings.problemMessage(
-        settings.problems({&settings.VoltDivider, &settings.VoltOffset, &settings.AmpDivider,
-                           &settings.RPMDivider, &settings.WSDivider},
-                          true),
+        settings.problems(settings.values(), true),
         u"Readings cannot be scaled until the calibration is complete. "
         u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s);
 
