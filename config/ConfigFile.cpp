@@ -34,18 +34,6 @@ QString describeProblem(QLatin1StringView key, const QString& text, ValueProblem
     return {};
 }
 
-QStringList ConfigFile::problems(std::initializer_list<const ConfigText*> values,
-                                 bool keysOnly) const {
-    QStringList lines;
-    if (!fileUsable())
-        return lines;
-    for (const ConfigText* value : values) {
-        if (value->problem != ValueProblem::None && !(keysOnly && value->taken()))
-            lines << value->problemText();
-    }
-    return lines;
-}
-
 QString ConfigFile::problemMessage(const QStringList& problems, const QString& wayOn) const {
     if (fileUsable() && problems.isEmpty())
         return {};

@@ -65,10 +65,23 @@ struct ConfigFile {
     QString fileProblem; // the file missing, unreadable or empty; empty when it was read
 
     bool fileUsable() const { return fileProblem.isEmpty(); }
-    // The problem lines of `values`, in this order; with `keysOnly`, only of keys that could not
-    // be taken at all. Nothing when the file could not be read (see problemMessage).
+    // The problem lines of `values` (pointers to ConfigText), in this order; with `keysOnly`, only
+    // of keys that could not be taken at all. Nothing when the file could not be read (see
+    // problemMessage).
+    template <typename Values>
+    QStringList problems(const Values& values, bool keysOnly = false) const {
+        QStringList lines;
+        for (const ConfigText* value : values) {
+            if (fileUsable() && value->problem != ValueProblem::None &&
+                !(keysOnly && value->taken()))
+                lines << value->problemText();
+        }
+        return lines;
+    }
     QStringList problems(std::initializer_list<const ConfigText*> values,
-                         bool keysOnly = false) const;
+                         bool keysOnly = false) const {
+        return problems<std::initializer_list<const ConfigText*>>(values, keysOnly);
+    }
     // "There is a problem with <file>:", a line for each problem (the file's own problem alone
     // when it could not be read), then `wayOn` (what the user can do) after an empty line.
     // Empty when the file was read and `problems` is empty.

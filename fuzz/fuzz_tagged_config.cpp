@@ -43,11 +43,7 @@ template <typename Config, typename Settings>
 void checkFile(const QString& text, const QString& fileName, Config (*fromText)(const QString&),
                QByteArray (*bytesOf)(const Settings&)) {
     const Config config = fromText(text);
-    QStringList problems;
-    for (const ConfigText* value : config.values())
-        if (value->problem != ValueProblem::None)
-            problems << value->problemText();
-    const QString message = config.problemMessage(problems, {});
+    const QString message = config.problemMessage(config.problems(config.values()), {});
     FUZZ_CHECK(message.isEmpty() || message.contains(fileName), printable(text.toLatin1()));
     const Settings settings = config.texts();
     for (const auto& key : Settings::keys)

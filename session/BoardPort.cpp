@@ -86,7 +86,6 @@ void BoardPort::retry() {
     }
     if (state_ == State::Retrying) {
         enter(State::Open);
-        emit reopened();
         return;
     }
     // Start-up opens it for real once the recovery is over.
@@ -105,6 +104,7 @@ void BoardPort::onLinkLost(const QString& why) {
 }
 
 void BoardPort::enter(State state, const QString& reason) {
+    const bool opened = state == State::Open && state_ != State::Open;
     state_ = state;
     reason_ = state == State::Open ? QString() : reason;
     if (state == State::Retrying || state == State::WaitingForPerson)
@@ -112,6 +112,8 @@ void BoardPort::enter(State state, const QString& reason) {
     else
         retryTimer_.stop();
     emit detailChanged();
+    if (opened)
+        emit this->opened();
 }
 
 } // namespace tarnby

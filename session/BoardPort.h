@@ -55,7 +55,7 @@ public:
     // Opens again with the line last applied (after the calibration window): Open, or Closed
     // with reason().
     bool reopen();
-    // Retrying: opened for real as soon as it can be; reopened() when it is.
+    // Retrying: opened for real as soon as it can be.
     void keepTrying(const LineChoice& line, const QString& reason);
     // WaitingForPerson: tried every RetryMs; appeared() each time it could be opened.
     void waitForPerson(const LineChoice& line, const QString& reason);
@@ -66,7 +66,7 @@ public:
 signals:
     void dataArrived();
     void lost();     // Open -> Retrying
-    void reopened(); // Retrying -> Open
+    void opened();   // any state -> Open: a fresh line
     void appeared(); // while WaitingForPerson: the port could be opened, and is closed again
     void detailChanged();
 

@@ -24,7 +24,7 @@ LoggingSession::LoggingSession(AppPaths paths, const Clock& clock, SerialLinkFac
       dayLog_(paths_), wattHours_(paths_, clock.now().date()) {
     connect(&port_, &BoardPort::dataArrived, this, &LoggingSession::receive);
     connect(&port_, &BoardPort::lost, this, [this] { showStatus(CommsProblem); });
-    connect(&port_, &BoardPort::reopened, this, &LoggingSession::onPortReopened);
+    connect(&port_, &BoardPort::opened, this, &LoggingSession::onPortOpened);
     connect(&port_, &BoardPort::appeared, this, &LoggingSession::onPortAppeared);
     connect(&port_, &BoardPort::detailChanged, this, &LoggingSession::statusChanged);
 
@@ -117,9 +117,7 @@ void LoggingSession::loadSettings() {
     const CalibrationConfig settings = readSettingsCfg(paths_.settingsCfg());
     factors_ = settings.numbers();
     const QString settingsMessage = settings.problemMessage(
-        settings.problems({&settings.VoltDivider, &settings.VoltOffset, &settings.AmpDivider,
-                           &settings.RPMDivider, &settings.WSDivider},
-                          true),
+        settings.problems(settings.values(), true),
         u"Readings cannot be scaled until the calibration is complete. "
         u"Open Calibrate and press \"Save Calibration\" to write a complete file."_s);
 
@@ -153,13 +151,15 @@ void LoggingSession::recoverAndStartAgain(const QString& reason) {
 }
 
 void LoggingSession::onPortAppeared() {
-    host_.closeRecoveryPrompts();
-    // Closed or not, nothing more to try: start-up opens the port when the person is done.
-    port_.close();
+    // Tried again until the host has closed the recovery's prompts or a person is at them;
+    // start-up then opens the port when the recovery is over.
+    if (host_.closeRecoveryPrompts() != SessionHost::PromptsClosing::NotYet)
+        port_.close();
 }
 
-void LoggingSession::onPortReopened() {
-    receiver_.clearBuffer(); // a fresh line: nothing half-received survives the outage
+void LoggingSession::onPortOpened() {
+    // A fresh line: nothing half-received before an outage or a child window survives it.
+    receiver_.clearBuffer();
     if (startUpAwaitsPort_)
         finishStartUp();
 }

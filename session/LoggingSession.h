@@ -103,7 +103,7 @@ private:
     SessionHost::Recovery portFailureRecovery(const QString& reason);
     void recoverAndStartAgain(const QString& reason);
     void onPortAppeared();
-    void onPortReopened();
+    void onPortOpened();
     bool beginLogging(bool withMessage);
     void setLoggingOn(bool on);
     void setCaption(const QString& caption);

@@ -28,10 +28,15 @@ public:
     // Until then the session tries the port every few seconds and calls closeRecoveryPrompts()
     // when it could be opened.
     virtual Recovery recoverPort(const QString& reason) = 0;
-    // The port opened while recoverPort() waits: close its message or setup window without
-    // saving. False when the person has changed something in the setup window: then it waits
-    // for them.
-    virtual bool closeRecoveryPrompts() = 0;
+    // What closeRecoveryPrompts() did.
+    enum class PromptsClosing {
+        Closed,    // the recovery's message or setup window is closed, nothing saved
+        NotYet,    // nothing of the recovery's can be closed now (its setup window is still
+                   // loading): the port is tried again
+        PersonBusy // the person has changed something in the setup window: it waits for them
+    };
+    // The port could be opened while recoverPort() waits: close its prompts without saving.
+    virtual PromptsClosing closeRecoveryPrompts() = 0;
     // The program setup window the user asked for, modal; returns when it has closed.
     virtual void runSetupWindow() = 0;
     // The calibration window, modal. False when it could not open its port and was not shown;

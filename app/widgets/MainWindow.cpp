@@ -85,29 +85,48 @@ void MainWindow::showMessage(const QString& text) {
     env_.prompts.showMessage(this, text);
 }
 
+namespace {
+// Tags the recovery's message, so that no other message is closed with it.
+constexpr int RecoveryMessageTag = 1;
+} // namespace
+
 SessionHost::Recovery MainWindow::recoverPort(const QString& reason) {
-    recoveryPromptsClosed_ = false;
-    env_.prompts.showMessage(this, PortProblemMessage.toString());
-    if (!recoveryPromptsClosed_ && !session_.endRequested()) {
+    portCameBack_ = false;
+    recoveryStage_ = RecoveryStage::Message;
+    env_.prompts.showClosableMessage(this, PortProblemMessage.toString(), RecoveryMessageTag);
+    if (!portCameBack_ && !session_.endRequested()) {
+        recoveryStage_ = RecoveryStage::LoadingSetup; // it may show its own message
         SetupWindow setupWindow(env_, this);
-        setupWindow.setPortProblem(reason);
+        if (!portCameBack_)
+            setupWindow.setPortProblem(reason);
+        setupWindow.showWaitingForPort();
         waitingSetup_ = &setupWindow;
+        recoveryStage_ = RecoveryStage::SetupOpen;
         env_.prompts.runModal(setupWindow);
         waitingSetup_ = nullptr;
     }
+    recoveryStage_ = RecoveryStage::None;
     return Recovery::PersonFinished;
 }
 
-bool MainWindow::closeRecoveryPrompts() {
-    if (waitingSetup_) {
-        if (waitingSetup_->userChangedSomething())
-            return false;
+SessionHost::PromptsClosing MainWindow::closeRecoveryPrompts() {
+    portCameBack_ = true;
+    switch (recoveryStage_) {
+    case RecoveryStage::Message:
+        env_.prompts.closeMessages(RecoveryMessageTag);
+        return PromptsClosing::Closed;
+    case RecoveryStage::SetupOpen:
+        if (waitingSetup_->userChangedSomething()) {
+            waitingSetup_->setPortProblem({}); // the reason no longer holds
+            return PromptsClosing::PersonBusy;
+        }
         waitingSetup_->reject(); // as its title-bar button: nothing saved
-        return true;
+        return PromptsClosing::Closed;
+    case RecoveryStage::LoadingSetup:
+    case RecoveryStage::None:
+        break;
     }
-    env_.prompts.closeOpenMessages();
-    recoveryPromptsClosed_ = true;
-    return true;
+    return PromptsClosing::NotYet;
 }
 
 void MainWindow::runSetupWindow() {

@@ -42,7 +42,7 @@ private:
     // SessionHost
     void showMessage(const QString& text) override;
     Recovery recoverPort(const QString& reason) override;
-    bool closeRecoveryPrompts() override;
+    PromptsClosing closeRecoveryPrompts() override;
     void runSetupWindow() override;
     bool runCalibrationWindow(QString& portProblem) override;
 
@@ -58,9 +58,11 @@ private:
     HistoryState history_;
     LoggingSession session_;
     QTimer lampOffTimer_; // 250 ms after a lamp lit, both go out
-    // The recovery in progress: its message was closed because the port opened; its setup
-    // window while it is open.
-    bool recoveryPromptsClosed_ = false;
+    // The recovery in progress: how far it is, whether the port could be opened meanwhile, and
+    // its setup window while that is open.
+    enum class RecoveryStage { None, Message, LoadingSetup, SetupOpen };
+    RecoveryStage recoveryStage_ = RecoveryStage::None;
+    bool portCameBack_ = false;
     QPointer<SetupWindow> waitingSetup_;
 
     QLabel* modeLabel_ = nullptr; // "On Load" while the board reports its load mode

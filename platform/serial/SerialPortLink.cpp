@@ -1,6 +1,7 @@
 #include "platform/serial/SerialPortLink.h"
 
 #include "platform/PortNaming.h"
+#include "platform/PortOpenFailure.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -14,23 +15,36 @@
 namespace tarnby {
 
 namespace {
-// Qt reports a stale lock and a real permission problem with the same code; the device's own
-// mode bits tell them apart, and the user needs the group to join in the second case.
-QString describePermissionProblem(const QString& device, const QString& qtError) {
+// What the system said about `device`. Qt reports a stale lock and a real permission problem
+// with the same code; the device's own mode bits tell them apart, and its group is the one the
+// user needs to join in the second case.
+PortOpenFailure failureOf(const QSerialPort& port, const QString& device) {
+    PortOpenFailure failure;
+    failure.systemText = port.errorString();
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        failure.refusal = PortOpenFailure::Refusal::NoSuchDevice;
+        break;
+    case QSerialPort::OpenError:
+        failure.refusal = PortOpenFailure::Refusal::InUse;
+        break;
+    case QSerialPort::PermissionError:
+        failure.refusal = PortOpenFailure::Refusal::PermissionOrLock;
+        break;
+    default:
+        break;
+    }
 #ifndef Q_OS_WIN
     struct stat info {};
     const QByteArray path = QFileInfo(device).canonicalFilePath().toLocal8Bit();
-    if (!path.isEmpty() && ::stat(path.constData(), &info) == 0 &&
-        ::access(path.constData(), R_OK | W_OK) != 0) {
-        const group* g = ::getgrgid(info.st_gid);
-        const QString groupName =
-            g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
-        return QStringLiteral("permission denied: join the group %1 with sudo usermod -aG %1 "
-                              "$USER, then log out and in")
-            .arg(groupName);
+    if (failure.refusal == PortOpenFailure::Refusal::PermissionOrLock && !path.isEmpty() &&
+        ::stat(path.constData(), &info) == 0) {
+        failure.deviceWritable = ::access(path.constData(), R_OK | W_OK) == 0;
+        if (const group* g = ::getgrgid(info.st_gid))
+            failure.deviceGroup = QString::fromLocal8Bit(g->gr_name);
     }
 #endif
-    return QStringLiteral("in use by another program (%1)").arg(qtError);
+    return failure;
 }
 } // namespace
 
@@ -79,20 +93,7 @@ bool SerialPortLink::open() {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!port_.open(QIODevice::ReadOnly)) {
-        switch (port_.error()) {
-        case QSerialPort::DeviceNotFoundError:
-            error_ = QStringLiteral("no such device");
-            break;
-        case QSerialPort::PermissionError:
-            error_ = describePermissionProblem(device_, port_.errorString());
-            break;
-        case QSerialPort::OpenError:
-            error_ = QStringLiteral("in use by another program");
-            break;
-        default:
-            error_ = QStringLiteral("cannot be opened (%1)").arg(port_.errorString());
-            break;
-        }
+        error_ = portOpenFailureReason(failureOf(port_, device_));
         port_.clearError();
         return false;
     }

@@ -157,6 +157,13 @@ void SetupWindow::buildControls() {
     portProblemLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     portProblemLabel_->hide();
     fields->addWidget(portProblemLabel_, row++, 1, 1, 2);
+    portWaitingLabel_ = makeNamed<QLabel>(
+        this, "PortWaiting",
+        u"Tarnby is trying the port every few seconds and will close this window by itself when "
+        "the port opens, unless you change something here."_s);
+    portWaitingLabel_->setWordWrap(true);
+    portWaitingLabel_->hide();
+    fields->addWidget(portWaitingLabel_, row++, 1, 1, 2);
 
     auto* htmlCaption = makeNamed<QLabel>(this, "Label2", u"Save HTML page?"_s);
     saveHtmlBox_ = bareCheckBox("Savehtml", htmlCaption, this);
@@ -307,6 +314,10 @@ void SetupWindow::setPortProblem(const QString& reason) {
     policy.setRetainSizeWhenHidden(true);
     portProblemLabel_->setSizePolicy(policy);
     showPortDevice();
+}
+
+void SetupWindow::showWaitingForPort() {
+    portWaitingLabel_->show();
 }
 
 void SetupWindow::showPortDevice() {

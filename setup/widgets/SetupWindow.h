@@ -38,6 +38,9 @@ public:
     // the group dialout ..."), shown under the port's device line for as long as the box holds
     // that number. Call it before the window is shown.
     void setPortProblem(const QString& reason);
+    // Says that the port is tried every few seconds and that the window closes by itself when
+    // it opens, unless the user changes something (the window of a port failure recovery).
+    void showWaitingForPort();
     // True once the user has typed into a box or clicked a box or button; what the load step
     // fills in does not count.
     bool userChangedSomething() const { return userChanged_; }
@@ -55,6 +58,7 @@ private:
     QLineEdit* portNumberBox_ = nullptr;
     QLabel* portDeviceLabel_ = nullptr;
     QLabel* portProblemLabel_ = nullptr;
+    QLabel* portWaitingLabel_ = nullptr;
     QCheckBox* saveHtmlBox_ = nullptr;
     QCheckBox* saveExcelBox_ = nullptr;
     QLineEdit* intervalBox_ = nullptr;

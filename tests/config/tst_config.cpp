@@ -19,14 +19,10 @@ class ConfigFiles : public QObject {
 private slots:
     void taggedValueRule_data();
     void taggedValueRule();
-    void progCfgRoundTripByteForByte_data();
-    void progCfgRoundTripByteForByte();
-    void settingsCfgReplacesTheWholeFile();
-    void failedSaveKeepsTheOldFile();
-    void problemsNameFileAndKey_data();
-    void problemsNameFileAndKey();
-    void numbersBesideTheTexts_data();
-    void numbersBesideTheTexts();
+    void roundTripByteForByte_data();
+    void roundTripByteForByte();
+    void readingProgCfg_data();
+    void readingProgCfg();
     void unsafeTexts();
 };
 
@@ -63,131 +59,98 @@ void ConfigFiles::taggedValueRule() {
     QCOMPARE(std::pair(int(onBytes.status), onBytes.value.toByteArray()), std::pair(status, value));
 }
 
-// prog.cfg as the setup window writes it: read, every key gives back its text (a byte is the
-// character of the same code), and written again, byte for byte.
-void ConfigFiles::progCfgRoundTripByteForByte_data() {
-    QTest::addColumn<QByteArray>("units");
-    QTest::newRow("leading space kept") << QByteArray(" MPH");
+// Each file as its window writes it: read without a problem, and written again over a longer
+// file, byte for byte (every value verbatim, a byte the character of the same code); with a
+// folder where the new file is first written, the save fails and the old file stays.
+void ConfigFiles::roundTripByteForByte_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("blocked");
+    const auto prog = [](const QByteArray& units) {
+        return "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
+               "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
+               "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n<WSUnits>" +
+               units + "</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n";
+    };
     QByteArray high;
     for (int byte = 0x80; byte <= 0xFF; ++byte)
         high += char(byte);
-    QTest::newRow("every byte 0x80 to 0xFF") << high;
+    QTest::newRow("leading space kept") << "prog.cfg" << prog(" MPH") << false;
+    QTest::newRow("every byte 0x80 to 0xFF") << "prog.cfg" << prog(high) << false;
+    QTest::newRow("save fails") << "prog.cfg" << prog("MPH") << true;
+    QTest::newRow("settings.cfg")
+        << "settings.cfg"
+        << QByteArray("Calibration Settings\r\n\r\n\r\n<VoltDivider>10.2</VoltDivider>\r\n"
+                      "<VoltOffset>512</VoltOffset>\r\n<AmpDivider>12.50</AmpDivider>\r\n"
+                      "<RPMDivider>14</RPMDivider>\r\n<WSDivider>1</WSDivider>\r\n")
+        << false;
 }
 
-void ConfigFiles::progCfgRoundTripByteForByte() {
-    QFETCH(QByteArray, units);
-    const QByteArray bytes =
-        "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>0</Savehtml>\r\n"
-        "<SaveExcel>1</SaveExcel>\r\n<LogDelay>60</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
-        "<DisplayRPM>1</DisplayRPM>\r\n<DisplayWS>0</DisplayWS>\r\n<WSUnits>" +
-        units + "</WSUnits>\r\n<SV>24</SV>\r\n<MA>20</MA>\r\n<BR>4800</BR>\r\n\r\n";
+void ConfigFiles::roundTripByteForByte() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, blocked);
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"prog.cfg"_s);
+    const QString path = dir.filePath(file);
     QVERIFY(replaceFileWhole(path, bytes).ok);
-    const ProgConfig read = readProgCfg(path);
-    for (const ConfigText* value : read.values())
-        QCOMPARE(value->problem, ValueProblem::None);
-    QCOMPARE(read.WSUnits.text, QString::fromLatin1(units));
-    QVERIFY(writeProgCfg(path, read.texts()).ok);
-    QCOMPARE(readAll(path), bytes);
+    const ProgConfig prog = readProgCfg(path);
+    const CalibrationConfig settings = readSettingsCfg(path);
+    const QByteArray old(500, ' ');
+    QVERIFY(replaceFileWhole(path, old).ok);
+    if (blocked)
+        QVERIFY(QDir().mkpath(path + u".%1.new/x"_s.arg(QCoreApplication::applicationPid())));
+    QCOMPARE(file == u"prog.cfg" ? prog.problems(prog.values())
+                                 : settings.problems(settings.values()),
+             QStringList());
+    const FileOutcome written = file == u"prog.cfg" ? writeProgCfg(path, prog.texts())
+                                                    : writeSettingsCfg(path, settings.texts());
+    QCOMPARE(std::pair(written.ok, written.error.isEmpty()), std::pair(!blocked, !blocked));
+    QCOMPARE(readAll(path), blocked ? old : bytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{file});
 }
 
-void ConfigFiles::settingsCfgReplacesTheWholeFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"settings.cfg"_s);
-    QVERIFY(replaceFileWhole(path, QByteArray(500, ' ')).ok);
-    QVERIFY(writeSettingsCfg(path, {u"10.2"_s, u"512"_s, u"12.50"_s, u"14"_s, u"1"_s}).ok);
-    QCOMPARE(readAll(path),
-             QByteArray("Calibration Settings\r\n\r\n\r\n<VoltDivider>10.2</VoltDivider>\r\n"
-                        "<VoltOffset>512</VoltOffset>\r\n<AmpDivider>12.50</AmpDivider>\r\n"
-                        "<RPMDivider>14</RPMDivider>\r\n<WSDivider>1</WSDivider>\r\n"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"settings.cfg"_s});
-}
-
-// A folder standing where the new file is first written: the save fails, the old file stays.
-void ConfigFiles::failedSaveKeepsTheOldFile() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"prog.cfg"_s);
-    ProgSettings settings;
-    settings.Port = u"2"_s;
-    QVERIFY(writeProgCfg(path, settings).ok);
-    const QByteArray before = readAll(path);
-    QVERIFY(QDir().mkpath(path + u".%1.new/x"_s.arg(QCoreApplication::applicationPid())));
-    settings.Port = u"7"_s;
-    const FileOutcome outcome = writeProgCfg(path, settings);
-    QVERIFY(!outcome.ok && !outcome.error.isEmpty());
-    QCOMPARE(readAll(path), before);
-}
-
-void ConfigFiles::problemsNameFileAndKey_data() {
-    QTest::addColumn<QString>("text"); // null: no file
-    const auto row = [](const char* text, const char* expected) {
-        QTest::newRow(expected) << QString(text);
+// prog.cfg as read: a message naming the file and each problem of the keys asked for (the
+// file's own problem alone when it cannot be read), the numbers beside the texts, and the
+// serial line, or why there is none in the words of the file.
+void ConfigFiles::readingProgCfg_data() {
+    QTest::addColumn<QString>("text");    // null: no file
+    QTest::addColumn<QString>("problem"); // of BR and LogOn; empty: none
+    QTest::addColumn<QString>("line");    // port, baud rate and LogOn set, or why no line
+    const auto row = [](const char* text, const char* problem, const char* line) {
+        QTest::newRow(*problem ? problem : line)
+            << QString(text) << QString(problem) << QString(line);
     };
-    row(nullptr, "the file is missing");
-    row("", "the file is empty");
-    row("<LogDelay>60</LogDelay>", "the key <BR> is missing");
-    row("</BR>4800<BR>", "the closing tag </BR> comes before <BR>");
-    row("<BR>4800", "the key <BR> has no closing tag </BR>");
-    row("<BR>48.5</BR>", "the value \"48.5\" of <BR> is not a whole number");
-    row("<BR>1</BR><LogOn>yes</LogOn>", "the value \"yes\" of <LogOn> is not a number");
+    row(nullptr, "the file is missing", "prog.cfg: the file is missing");
+    row("", "the file is empty", "prog.cfg: the file is empty");
+    row("<LogOn>1</LogOn>", "the key <BR> is missing", "the key <Port> is missing in prog.cfg");
+    row("<Port>1</Port></BR>4800<BR><LogOn>1</LogOn>", "the closing tag </BR> comes before <BR>",
+        "the closing tag </BR> comes before <BR> in prog.cfg");
+    row("<Port>1</Port><LogOn>1</LogOn><BR>4800", "the key <BR> has no closing tag </BR>",
+        "the key <BR> has no closing tag </BR> in prog.cfg");
+    row("<Port>1</Port><BR>48.5</BR><LogOn>1</LogOn>",
+        "the value \"48.5\" of <BR> is not a whole number",
+        "the baud rate \"48.5\" in prog.cfg is not a whole number");
+    row("<Port>COM1</Port><BR>1</BR><LogOn>yes</LogOn>",
+        "the value \"yes\" of <LogOn> is not a number", "\"COM1\" is not a port number");
+    row("<Port> 2.5</Port><BR> 57600 </BR><LogOn>1.0</LogOn>", "", "2 57600 on"); // halves to even
 }
 
-void ConfigFiles::problemsNameFileAndKey() {
+void ConfigFiles::readingProgCfg() {
     QFETCH(QString, text);
+    QFETCH(QString, problem);
     QTemporaryDir dir;
     const ProgConfig prog =
         text.isNull() ? readProgCfg(dir.filePath(u"prog.cfg"_s)) : progConfigFromText(text);
-    const QString message =
-        prog.problemMessage(prog.problems({&prog.BR, &prog.LogOn}), u"Open Program Setup."_s);
-    if (text.trimmed().isEmpty()) // one problem for an unusable file, not one per key
-        QCOMPARE(message.count(u"\n- "_s), 1);
-    QVERIFY2(message.startsWith(u"There is a problem with prog.cfg:"_s) &&
-                 message.contains(QLatin1StringView(QTest::currentDataTag())) &&
-                 message.endsWith(u"Open Program Setup."_s),
-             qPrintable(message));
-}
-
-// Each value's text as found, its number beside it, and which keys are wrong.
-void ConfigFiles::numbersBesideTheTexts_data() {
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("logOn");
-    QTest::addColumn<QString>("br");
-    QTest::addColumn<int>("portNumber"); // -1: none
-    QTest::addColumn<bool>("logging");
-    QTest::addColumn<int>("baudRate"); // -1: none
-    QTest::addColumn<QStringList>("problems");
-    QTest::addColumn<QString>("lineProblem"); // why no line can be set up, naming the text typed
-    const auto row = [](const char* name, const char* port, const char* logOn, const char* br,
-                        int portNumber, bool logging, int baudRate, QStringList problems,
-                        const char* lineProblem) {
-        QTest::newRow(name) << QString(port) << QString(logOn) << QString(br) << portNumber
-                            << logging << baudRate << problems << QString(lineProblem);
-    };
-    const QString notWhole = u"the value \"4800.5\" of <BR> is not a whole number"_s;
-    row("halves to even, 1.0 is 1", " 2.5", "1.0", " 57600 ", 2, true, 57600, {}, "");
-    row("no numbers", "COM1", "yes", "4800.5", -1, false, -1,
-        {u"the value \"yes\" of <LogOn> is not a number"_s, notWhole},
-        "\"COM1\" is not a port number");
-    row("BR not whole", "1", "0", "4800.5", 1, false, -1, {notWhole},
-        "the baud rate \"4800.5\" in prog.cfg is not a whole number");
-}
-
-void ConfigFiles::numbersBesideTheTexts() {
-    QFETCH(QString, port);
-    QFETCH(QString, logOn);
-    QFETCH(QString, br);
-    const ProgConfig prog = progConfigFromText(QString::fromLatin1(
-        progCfgBytes({port, "0", "0", "60", logOn, "0", "0", "", "24", "20", br})));
-    QCOMPARE(prog.Port.text, port);
-    QTEST(prog.Port.number.value_or(-1), "portNumber");
-    QTEST(flagSet(prog.LogOn), "logging");
-    QTEST(prog.BR.number.value_or(-1), "baudRate");
-    QTEST(prog.problems({&prog.Port, &prog.LogOn, &prog.BR}), "problems");
+    QCOMPARE(prog.problemMessage(prog.problems({&prog.BR, &prog.LogOn}), u"Open Setup."_s),
+             problem.isEmpty()
+                 ? QString()
+                 : u"There is a problem with prog.cfg:\n- %1\n\nOpen Setup."_s.arg(problem));
     const LineChoice choice = lineSettingsOf(prog);
-    QTEST(choice.problem, "lineProblem");
-    if (choice.line)
-        QCOMPARE(*choice.line, (LineSettings{2, 57600}));
+    QTEST(choice.line ? u"%1 %2 %3"_s.arg(choice.line->portNumber)
+                            .arg(choice.line->baudRate)
+                            .arg(flagSet(prog.LogOn) ? u"on" : u"off")
+                      : choice.problem,
+          "line");
 }
 
 void ConfigFiles::unsafeTexts() {

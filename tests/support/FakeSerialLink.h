@@ -19,7 +19,6 @@ public:
     bool open() override {
         if (failOpen || configured.portNumber <= 0 || configured.baudRate <= 0)
             return fail(QStringLiteral("cannot open fake port"));
-        ++openCount;
         return open_ = true;
     }
     void close() override {
@@ -46,7 +45,6 @@ public:
 
     bool failOpen = false; // opens fail while set
     LineSettings configured{-1, 0};
-    int openCount = 0;
     int closeCount = 0;
 
 private:
@@ -70,7 +68,6 @@ public:
             return std::unique_ptr<SerialLink>(std::move(link));
         };
     }
-    FakeSerialLink* last() const { return links.back(); }
     std::vector<FakeSerialLink*> links;
     bool failOpen = false; // given to each new link
 };

@@ -25,16 +25,22 @@ public:
     QDateTime time = QDateTime(QDate(2026, 12, 6), QTime(12, 0));
 };
 
-// Message boxes are recorded and answered at once; each modal window runs the next scripted
-// step (which may click its buttons) and is closed afterwards if the step left it open.
+// Message boxes are recorded and answered at once (onMessage runs while one waits); each modal
+// window runs the next scripted step (which may click its buttons) and is closed afterwards if the
+// step left it open.
 class ScriptedPrompts final : public UserPrompts {
 public:
-    void showMessage(QWidget*, const QString& text) override { messages << text; }
+    void showMessage(QWidget*, const QString& text) override {
+        messages << text;
+        if (onMessage)
+            onMessage(text); // while the message waits
+    }
     void runModal(QDialog& window) override;
 
     QStringList messages;
     QStringList modalWindows; // objectName of each window shown
     std::deque<std::function<void(QDialog&)>> modalSteps;
+    std::function<void(const QString&)> onMessage;
 };
 
 class TestEnvironment {

@@ -1,6 +1,8 @@
-// The program setup window driven as a user would: its load step (a damaged key too), the
-// keyboard, the port lines, Save and its refusals, Abort, leaving without saving.
+// The setup and calibration windows driven as a user would: the load step (a damaged key too),
+// the keyboard, the port lines, Save and its refusals, Abort, leaving unsaved; the captions from
+// frames in any pieces through a fake port, Zero, Save and its refusal, a damaged settings.cfg.
 
+#include "setup/widgets/CalibrationWindow.h"
 #include "setup/widgets/SetupWindow.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -14,7 +16,6 @@ using namespace tarnby::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
 const QByteArray UsualProg =
     "Program Config File\r\n\r\n<Port>2</Port>\r\n<Savehtml>1</Savehtml>\r\n"
     "<SaveExcel>0</SaveExcel>\r\n<LogDelay>120</LogDelay>\r\n<LogOn>1</LogOn>\r\n"
@@ -32,9 +33,41 @@ struct Opened {
     SetupWindow& window = *owned;
 };
 
+QStringList captions(const QWidget& window) {
+    QStringList shown;
+    for (const char* name : {"txtBattV", "txtBattVadjusted", "txtShuntV", "txtBattAadjusted",
+                             "txtPulsess", "txtWindmillRPM", "txtPulsess2", "txtWindSpeed"})
+        shown << textOf(window, name);
+    return shown;
+}
+
+void type(QWidget& window, const char* box, const QString& typed) {
+    auto* edit = child<QLineEdit>(window, box);
+    edit->clear();
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, typed, {}); // any characters
+}
+
+const QByteArray UsualSettings = "Calibration Settings\r\n\r\n\r\n<VoltDivider>10</VoltDivider>\r\n"
+                                 "<VoltOffset>500</VoltOffset>\r\n<AmpDivider>10</AmpDivider>\r\n"
+                                 "<RPMDivider>14</RPMDivider>\r\n<WSDivider>2</WSDivider>\r\n";
+
+// Port 3 at 57600, factors 10 / 500 / 10 / 14 / 2 unless the test writes others; shown.
+struct Bench {
+    explicit Bench(const QByteArray& settings = UsualSettings) {
+        t.writeProgCfg("3", "60", "0", "1", "1", "MPH", "57600");
+        t.writeFile(u"settings.cfg"_s, settings);
+        window = std::make_unique<CalibrationWindow>(t.environment(), nullptr);
+        window->show();
+    }
+    FakeSerialLink& port() const { return *t.ports.links.back(); }
+    QByteArray settings() const { return t.readFile(u"settings.cfg"_s); }
+
+    TestEnvironment t;
+    std::unique_ptr<CalibrationWindow> window;
+};
 } // namespace
 
-class SetupWindowTest : public QObject {
+class SetupWindowsTest : public QObject {
     Q_OBJECT
 private slots:
     // One sitting: prog.cfg loaded (values as stored: a greyed box, 8-bit units; options compared
@@ -54,7 +87,8 @@ private slots:
         QVERIFY(messages[0].startsWith(u"There is a problem with prog.cfg:"_s) &&
                 messages[0].contains(u"\"3\" of <LogOn>"_s));
         QCOMPARE(s.box("WSUnits")->text(), u"\u00B0 km/h"_s);
-        QVERIFY(!s.window.userChangedSomething()); // what the load step filled in
+        QVERIFY(!s.window.userChangedSomething());           // what the load step filled in
+        QVERIFY(child(s.window, "PortWaiting")->isHidden()); // not a recovery's window
         const auto tabStops = [&s] {
             QStringList chain;
             QWidget* widget = &s.window;
@@ -143,9 +177,8 @@ private slots:
         Opened s;
         SetupWindow& window = s.window;
         window.show();
+        type(window, qPrintable(name), typed);
         QLineEdit* edited = s.box(qPrintable(name));
-        edited->clear();
-        QTest::sendKeyEvent(QTest::Click, edited, Qt::Key_unknown, typed, {}); // any characters
         QCOMPARE(window.userChangedSomething(), !typed.isEmpty());
         s.box("LogDelay")->setText(u"45"_s);
         if (saved.isNull()) // the file cannot be replaced
@@ -170,7 +203,109 @@ private slots:
         QCOMPARE(edited->text(), how == u"abort" && message.isEmpty() ? u"0"_s : typed);
         QCOMPARE(s.box("LogDelay")->text(), u"45"_s);
     }
+
+    // A bad factor in settings.cfg is named, its caption left empty, and the window works on: its
+    // own port from prog.cfg; Zero 0 before any frame, then the raw current as shown; typed factors
+    // used from the next frame, split anywhere; a "<" refused, then every box saved as typed.
+    void damagedFileFramesZeroThenSave() {
+        const QByteArray damaged =
+            QByteArray(UsualSettings).replace("<AmpDivider>10<", "<AmpDivider>1O.5<");
+        Bench b(damaged);
+        CalibrationWindow& window = *b.window;
+        QCOMPARE(b.t.prompts.messages.size(), 1);
+        const QString message = b.t.prompts.messages.takeFirst();
+        QVERIFY2(message.startsWith(u"There is a problem with settings.cfg:"_s) &&
+                     message.contains(u"the value \"1O.5\" of <AmpDivider> is not a number"_s) &&
+                     message.contains(u"Save Calibration"_s),
+                 qPrintable(message));
+        QCOMPARE(textOf(window, "BatteryCurrent"), u"1O.5"_s);
+        QVERIFY(window.portOpened() && b.port().isOpen());
+        QCOMPARE(b.port().configured, (LineSettings{3, 57600}));
+        click(window, "Command2");
+        QCOMPARE(textOf(window, "OffsetV"), u"0"_s);
+        b.port().deliver("noise [<V>100</V><I>6");
+        b.port().deliver("00.125</I><R>7</R><M>0</M><S>4</S>]\r\n[<V>1");
+        const QStringList first{"100", "10 Volts", "600.12", "", "7", "30 RPM", "4", "2 MPH"};
+        QCOMPARE(captions(window), first);
+        click(window, "Command2");
+        QCOMPARE(textOf(window, "OffsetV"), u"600.12"_s);
+        type(window, "BatteryVolts", u"20"_s);
+        type(window, "BatteryCurrent", u"5"_s);
+        type(window, "PulseDivider", u"7"_s);
+        type(window, "Pulse2Divider", u"4"_s);
+        QCOMPARE(captions(window), first);
+        b.port().deliver("40</V><I>615.12</I><R>14</R><S>4</S>]\r\n[<V>9");
+        QCOMPARE(captions(window), (QStringList{"140", "7 Volts", "615.12", "3 Amps", "14",
+                                                "120 RPM", "4", "1 MPH"}));
+        type(window, "PulseDivider", u""_s);
+        type(window, "BatteryVolts", u"1<"_s);
+        click(window, "Command1");
+        QCOMPARE(b.t.prompts.messages,
+                 QStringList{u"The box of \"Step 1. Set Voltage\" holds a \"<\" or a line break, "
+                             "which settings.cfg cannot store: it would spoil the settings after "
+                             "it. Remove it and press \"Save Calibration\" again. Nothing was "
+                             "saved."_s});
+        type(window, "BatteryVolts", u"1\uFF10"_s); // a full-width 0
+        click(window, "Command1");
+        QVERIFY(b.t.prompts.messages.last().contains(
+            u"\" holds \"\uFF10\", which settings.cfg cannot store: the file holds only Latin-1"_s));
+        QVERIFY(window.isVisible() && b.port().isOpen());
+        QCOMPARE(b.settings(), damaged);
+        type(window, "BatteryVolts", u" 10.50"_s);
+        click(window, "Command1");
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QVERIFY(!b.port().isOpen());
+        QCOMPARE(b.settings(),
+                 QByteArray("Calibration Settings\r\n\r\n\r\n<VoltDivider> 10.50</VoltDivider>\r\n"
+                            "<VoltOffset>600.12</VoltOffset>\r\n<AmpDivider>5</AmpDivider>\r\n"
+                            "<RPMDivider></RPMDivider>\r\n<WSDivider>4</WSDivider>\r\n"));
+    }
+
+    // Of the frames one read completes, the last is shown; frames sent back to back are cut
+    // like any other (the main window drops both).
+    void framesOfOneRead_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("rawVolts");
+        QTest::newRow("two frames") << QByteArray("[<V>100</V>]\r\n[<V>200</V>]\r\n[<V>3") << "200";
+        QTest::newRow("back to back") << QByteArray("[<V>100</V>][<V>300</V>]") << "300";
+    }
+    void framesOfOneRead() {
+        QFETCH(QByteArray, bytes);
+        Bench b;
+        b.port().deliver(bytes);
+        QTEST(textOf(*b.window, "txtBattV"), "rawVolts");
+    }
+
+    // After Zero and an edit, every way out writes nothing and closes the port once; Enter does
+    // nothing.
+    void leave_data() {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"Exit", "Escape", "close", "Enter"})
+            QTest::newRow(how) << QString(how);
+    }
+    void leave() {
+        QFETCH(QString, how);
+        Bench b;
+        CalibrationWindow& window = *b.window;
+        b.port().deliver("[<V>120</V><I>511</I>]");
+        click(window, "Command2");
+        type(window, "BatteryVolts", u"11"_s);
+        if (how == u"Exit")
+            click(window, "Command6");
+        else if (how == u"close")
+            QVERIFY(window.close());
+        else
+            QTest::keyClick(child(window, "BatteryVolts"),
+                            how == u"Enter" ? Qt::Key_Return : Qt::Key_Escape);
+        const bool stays = how == u"Enter";
+        QCOMPARE(window.isVisible(), stays);
+        QCOMPARE(b.port().isOpen(), stays);
+        QCOMPARE(b.port().closeCount, int(!stays));
+        QVERIFY(b.t.prompts.messages.isEmpty());
+        QCOMPARE(textOf(window, "OffsetV"), u"511"_s);
+        QCOMPARE(b.settings(), UsualSettings);
+    }
 };
 
-QTEST_MAIN(SetupWindowTest)
-#include "tst_program_setup.moc"
+QTEST_MAIN(SetupWindowsTest)
+#include "tst_setup_windows.moc"
