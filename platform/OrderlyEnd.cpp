@@ -4,7 +4,8 @@
 
 namespace tarnby {
 
-OrderlyEnd::OrderlyEnd(QObject* parent) : QObject(parent) {
+OrderlyEnd::OrderlyEnd(TerminationSignals::HangUp hangUp, QObject* parent)
+    : QObject(parent), termination_(hangUp) {
     if (!termination_.error().isEmpty())
         qWarning("%s", qPrintable(termination_.error()));
     connect(&termination_, &TerminationSignals::received, this, [this] {
@@ -13,6 +14,7 @@ OrderlyEnd::OrderlyEnd(QObject* parent) : QObject(parent) {
         // start-up may be showing a message box in a loop of its own.
         QCoreApplication::exit(0);
     });
+    connect(&termination_, &TerminationSignals::hangUpReceived, this, &OrderlyEnd::reloadRequested);
 }
 
 } // namespace tarnby

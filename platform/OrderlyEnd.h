@@ -1,6 +1,7 @@
 #pragma once
 // The program's answer to SIGTERM, SIGINT and SIGHUP: an orderly end of the event loop, so the
-// program appends its watt-hour line as it does for Exit.
+// program appends its watt-hour line as it does for Exit. With HangUp::Reloads, SIGHUP asks
+// for the settings to be read again instead.
 
 #include "platform/TerminationSignals.h"
 
@@ -12,11 +13,14 @@ class OrderlyEnd : public QObject {
     Q_OBJECT
 public:
     // Warns on stderr when the signals cannot be caught; the program runs on without them.
-    explicit OrderlyEnd(QObject* parent = nullptr);
+    explicit OrderlyEnd(TerminationSignals::HangUp hangUp = TerminationSignals::HangUp::Ends,
+                        QObject* parent = nullptr);
 
 signals:
     // A termination signal arrived; every event loop has been told to end.
     void endRequested();
+    // SIGHUP, with HangUp::Reloads.
+    void reloadRequested();
 
 private:
     TerminationSignals termination_;

@@ -17,10 +17,10 @@ constexpr int Handled[] = {SIGTERM, SIGINT, SIGHUP};
 // Read end, write end; -1 while no instance is installed.
 int signalPipe[2] = {-1, -1};
 
-void onTerminationSignal(int) {
+void onTerminationSignal(int signal) {
     // The interrupted code may be about to read errno.
     const int saved = errno;
-    const char byte = 1;
+    const auto byte = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
     errno = saved;
 }
@@ -32,7 +32,8 @@ QString failure(const char* step) {
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+TerminationSignals::TerminationSignals(HangUp hangUp, QObject* parent)
+    : QObject(parent), hangUp_(hangUp) {
     if (signalPipe[0] >= 0) {
         error_ = QStringLiteral("cannot catch SIGTERM, SIGINT and SIGHUP twice");
         return;
@@ -68,10 +69,22 @@ TerminationSignals::~TerminationSignals() {
 }
 
 void TerminationSignals::drain() {
+    bool end = false;
+    bool hangUp = false;
     char bytes[16];
-    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    for (ssize_t count; (count = ::read(signalPipe[0], bytes, sizeof bytes)) > 0;) {
+        for (ssize_t i = 0; i < count; ++i) {
+            if (bytes[i] == SIGHUP && hangUp_ == HangUp::Reloads)
+                hangUp = true;
+            else
+                end = true;
+        }
     }
-    emit received();
+    // An end makes a reload that came with it pointless.
+    if (end)
+        emit received();
+    else if (hangUp)
+        emit hangUpReceived();
 }
 
 } // namespace tarnby

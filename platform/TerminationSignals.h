@@ -1,7 +1,7 @@
 #pragma once
-// SIGTERM, SIGINT and SIGHUP as a Qt signal on the GUI thread. The handler only writes a byte
-// to a pipe; a notifier reads it in the event loop, where ending the program is safe. One
-// instance at a time: the handlers are the process's.
+// SIGTERM, SIGINT and SIGHUP as Qt signals on the GUI thread. The handler only writes the
+// signal's number to a pipe; a notifier reads it in the event loop, where ending the program is
+// safe. One instance at a time: the handlers are the process's.
 
 #include <QObject>
 #include <QString>
@@ -13,8 +13,12 @@ namespace tarnby {
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
+    // What SIGHUP means to the program: an end like the other two (the desktop program), or a
+    // request to read the settings again (the service).
+    enum class HangUp { Ends, Reloads };
+
     // Installs the handlers; call after the QCoreApplication exists.
-    explicit TerminationSignals(QObject* parent = nullptr);
+    explicit TerminationSignals(HangUp hangUp = HangUp::Ends, QObject* parent = nullptr);
     // Gives the three signals their default action back.
     ~TerminationSignals() override;
 
@@ -22,12 +26,15 @@ public:
     const QString& error() const { return error_; }
 
 signals:
-    // One or more termination signals arrived since the last emission.
+    // One or more signals that end the program arrived since the last emission.
     void received();
+    // SIGHUP arrived, with HangUp::Reloads, and no signal that ends the program came with it.
+    void hangUpReceived();
 
 private:
     void drain();
 
+    HangUp hangUp_;
     QSocketNotifier* notifier_ = nullptr;
     QString error_;
 };

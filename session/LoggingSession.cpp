@@ -229,6 +229,51 @@ void LoggingSession::closePort() {
     port_.close();
 }
 
+void LoggingSession::reloadSettings() {
+    const std::optional<LineSettings> previousLine = line_.line;
+    const QString previousInterval = intervalText_;
+    loadSettings();
+    if (!progUsable_ || withoutPort_) {
+        startUpAwaitsPort_ = false;
+        port_.close();
+    } else if (line_.line != previousLine || port_.state() == BoardPort::State::Closed) {
+        receiver_.clearBuffer(); // another line: nothing half-received belongs to it
+        if (port_.open(line_)) {
+            startUpAwaitsPort_ = false;
+        } else {
+            startUpAwaitsPort_ = !loggingOn();
+            port_.keepTrying(line_, port_.reason());
+        }
+    }
+    applyReloadedLogging(previousInterval);
+}
+
+// Logging after the settings were read again: the sums of the interval that has run are kept.
+void LoggingSession::applyReloadedLogging(const QString& previousInterval) {
+    if (!startLoggingAtStartUp_) {
+        if (loggingOn())
+            setLoggingOn(false);
+        return;
+    }
+    if (!loggingOn()) {
+        // Without its port, start-up's rule applies: logging starts when the port opens.
+        if (!startUpAwaitsPort_ && !beginLogging(false))
+            host_.showMessage(BadDelay);
+        return;
+    }
+    const auto interval = checkLoggingInterval(intervalText_);
+    if (!interval) {
+        host_.showMessage(BadDelay); // logging goes on at the interval it had
+        intervalText_ = previousInterval;
+    } else {
+        intervalText_ = interval->text;
+        // Setting a running timer's interval restarts it: only a new interval may do so.
+        if (interval->milliseconds != recordTimer_.interval())
+            recordTimer_.setInterval(interval->milliseconds);
+    }
+    emit controlsChanged();
+}
+
 QString LoggingSession::endOfRun() {
     const FileOutcome outcome = wattHours_.appendExitLine(clock_.now(), readings_.WattHourTotal);
     return outcome.ok ? QString() : outcome.error;
@@ -250,6 +295,7 @@ void LoggingSession::receive() {
         if (extraction.outcome == FrameExtraction::Outcome::Corrupt ||
             !computeReadings(extraction.values, factors_, loggingOn(), readings_, sums_)) {
             showStatus(CorruptData);
+            emit corruptData();
             continue;
         }
         accepted = true;
@@ -280,6 +326,7 @@ void LoggingSession::wattHourTick() {
 // --- What the window shows -----------------------------------------------------------------
 
 void LoggingSession::noteWrite(const FileOutcome& outcome) {
+    const QString before = status_.fault();
     if (outcome.ok) {
         if (!status_.holdingFault())
             return;
@@ -288,6 +335,8 @@ void LoggingSession::noteWrite(const FileOutcome& outcome) {
         status_.holdWriteFault(outcome.error);
     }
     emit statusChanged();
+    if (status_.fault() != before)
+        emit writeFaultChanged();
 }
 
 void LoggingSession::setCaption(const QString& caption) {

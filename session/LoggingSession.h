@@ -20,6 +20,8 @@
 //   is counted while it is gone.
 // - A record or watt-hour line that cannot be written holds the status line until a write
 //   succeeds again.
+// - Settings read again while running (reloadSettings) keep the readings, the interval sums
+//   and the day's energy; the port is opened again only when its line changed.
 
 #include "acquisition/DayLogWriter.h"
 #include "acquisition/FrameReceiver.h"
@@ -58,6 +60,12 @@ public:
     // A termination signal: start-up and its recovery stop at once.
     void requestEnd() { endRequested_ = true; }
     bool endRequested() const { return endRequested_; }
+    // Reads prog.cfg and settings.cfg again while running, as a front end without windows does
+    // on request: the new factors and list options apply to the next frame; the port is opened
+    // again only when Port or BR changed (and tried every few seconds when it does not open);
+    // logging goes on at the new LogDelay, starts when LogOn is 1 (once the port is open) and
+    // stops when it is not.
+    void reloadSettings();
     // The watt-hour line of an orderly end; only the first call of a run writes it (see
     // WattHourStore::appendExitLine). Returns why it could not be written, empty when it was
     // or when an earlier call already reported it.
@@ -78,6 +86,8 @@ public:
     bool loggingOn() const { return recordTimer_.isActive(); }
     int loggingIntervalMs() const { return recordTimer_.interval(); }
     QString statusText() const { return status_.text(); }
+    // The write fault the status line holds; empty when every write succeeds.
+    const QString& writeFault() const { return status_.fault(); }
     // Why the port is not open, while it is retried ("/dev/ttyUSB0 — no such device").
     QString statusDetail() const { return port_.statusDetail(); }
     const BoardPort& boardPort() const { return port_; }
@@ -95,6 +105,9 @@ signals:
     // failed).
     void recordWritten(const QDateTime& time, const QByteArray& line);
     void controlsChanged(); // logging on or off, the interval text or its editability
+    // For a front end that reports changes rather than showing the status line:
+    void corruptData();       // a frame was taken as "possible corrupt COMMS data"
+    void writeFaultChanged(); // writeFault() has changed
 
 private:
     void runStartUp(bool programStart);
@@ -105,6 +118,7 @@ private:
     void onPortAppeared();
     void onPortOpened();
     bool beginLogging(bool withMessage);
+    void applyReloadedLogging(const QString& previousInterval);
     void setLoggingOn(bool on);
     void setCaption(const QString& caption);
     void showStatus(const QString& text);

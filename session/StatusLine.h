@@ -17,6 +17,7 @@ public:
     void releaseWriteFault() { fault_.clear(); }
 
     bool holdingFault() const { return !fault_.isEmpty(); }
+    const QString& fault() const { return fault_; }
     QString text() const { return fault_.isEmpty() ? latest_ : fault_; }
 
 private:
