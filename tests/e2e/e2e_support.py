@@ -177,6 +177,11 @@ def Tarnby(app, extra_env=None, args=None):  # offscreen: the folder's copy, or 
     return Running(command, cwd=app.path, env=env)
 
 
+def Tarnbyd(app, args=()):  # the service on the folder; its output is its messages
+    return Running([os.path.join(BIN_DIR, "tarnbyd"), "--folder", app.path] + list(args),
+                   cwd=app.path)
+
+
 class PortReader:  # reads the board's side of the line as a program would, through the link
     def __init__(self, path):
         self.fd, self.reads = os.open(path, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK), []
@@ -208,5 +213,8 @@ class EndToEndCase(unittest.TestCase):  # cleans up; on failure shows what each 
 
     def tarnby(self, app, **kwargs):
         return self._started(Tarnby(app, **kwargs))
+
+    def tarnbyd(self, app, **kwargs):
+        return self._started(Tarnbyd(app, **kwargs))
 
 main = functools.partial(unittest.main, verbosity=2)

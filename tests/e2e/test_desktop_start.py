@@ -1,6 +1,7 @@
 """The desktop program's start: --version and --help answered without a display; one program
-per folder (a second one names the holder and touches nothing, the first logs on); the history
-window alone on a folder another program logs to, creating nothing there."""
+per folder, desktop or service (a second one names the holder and touches nothing, the first
+logs on); the history window alone on a folder another program logs to, creating nothing
+there."""
 
 import os
 import pathlib
@@ -27,31 +28,42 @@ def catches_sigterm(pid):  # the program's orderly end is in place
 class DesktopStartTest(EndToEndCase):
     def test_answers_without_a_display(self):
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        for option, output in (("--version", "tarnby %s\n" % VERSION),
-                               ("--help", "Usage: tarnby [--folder DIR] [--history]\n")):
-            run = subprocess.run([os.path.join(BIN_DIR, "tarnby"), option], capture_output=True,
+        for program, option, output in (
+                ("tarnby", "--version", "tarnby %s\n" % VERSION),
+                ("tarnby", "--help", "Usage: tarnby [--folder DIR] [--history]\n"),
+                ("tarnbyd", "--version", "tarnbyd %s\n" % VERSION),
+                ("tarnbyd", "--help", "Usage: tarnbyd [--folder DIR]\n")):
+            run = subprocess.run([os.path.join(BIN_DIR, program), option], capture_output=True,
                                  text=True, timeout=10, env=dict(env, QT_QPA_PLATFORM="xcb"))
             self.assertEqual((run.returncode, run.stdout[:len(output)]), (0, output), run)
 
     def test_one_program_per_folder_and_the_history_window_beside_it(self):
-        app = self.app_folder()
-        self.board(app, args=["--rate", "5", "--fixed", FIXED])
-        first = self.tarnby(app)
-        wait_until(lambda: app.read("tarnby.lock") == b"%d\n" % first.pid, 10, "the folder's lock")
-        before = files(app.path)
-        second = self.tarnby(app, args=["--folder", app.path])
-        wait_until(lambda: "Tarnby process %d;" % first.pid in second.output(), 10,
-                   "the second program to name the first")
-        self.assertEqual(second.stop(), 1)  # its message box ended by the signal
-        history = self.tarnby(app, args=["--history", "--folder", app.path])
-        wait_until(lambda: not history.alive() or catches_sigterm(history.pid), 10, "the history")
-        self.assertTrue(history.alive(), history.output())
-        self.assertEqual(history.stop(), 0)
-        self.assertEqual(files(app.path), before)
-        records = len(app.all_records())
-        wait_until(lambda: len(app.all_records()) > records, 25, "the first program's records")
-        self.assertEqual(first.stop(), 0)
-
+        # The desktop program holds the folder and the service is refused, then the other way.
+        for holder, second in (("tarnby", "tarnbyd"), ("tarnbyd", "tarnby")):
+            with self.subTest(holder=holder):
+                app = self.app_folder()
+                self.board(app, args=["--rate", "5", "--fixed", FIXED])
+                first = self.tarnby(app) if holder == "tarnby" else self.tarnbyd(app)
+                wait_until(lambda: app.read("tarnby.lock") == b"%d\n" % first.pid, 10,
+                           "the folder's lock")
+                before = files(app.path)
+                refused = (self.tarnbyd(app) if second == "tarnbyd"
+                           else self.tarnby(app, args=["--folder", app.path]))
+                wait_until(lambda: "Tarnby process %d;" % first.pid in refused.output(), 10,
+                           "the second program to name the first")
+                # The desktop's message box is ended by the signal; the service ends by itself.
+                self.assertEqual(refused.stop() if second == "tarnby" else refused.process.wait(10),
+                                 1)
+                history = self.tarnby(app, args=["--history", "--folder", app.path])
+                wait_until(lambda: not history.alive() or catches_sigterm(history.pid), 10,
+                           "the history")
+                self.assertTrue(history.alive(), history.output())
+                self.assertEqual(history.stop(), 0)
+                self.assertEqual(files(app.path), before)
+                records = len(app.all_records())
+                wait_until(lambda: len(app.all_records()) > records, 25,
+                           "the first program's records")
+                self.assertEqual(first.stop(), 0)
 
 if __name__ == "__main__":
     main()

@@ -92,6 +92,7 @@ private slots:
     void lostLinkIsReopenedWithoutMessagesOrEnergy_data();
     void lostLinkIsReopenedWithoutMessagesOrEnergy();
     void setupCalibrateAndTheirRecoveriesKeepTheDaysEnergy();
+    void settingsReadAgainKeepTheIntervalAndTheDaysEnergy();
 };
 
 // Start-up from prog.cfg (LogOn 1): the port, automatic logging and its interval check, the
@@ -288,6 +289,37 @@ void SessionTest::setupCalibrateAndTheirRecoveriesKeepTheDaysEnergy() {
     QVERIFY(!s.portOpen());
     QCOMPARE(s.readings().WattHourTotal, 12.0);
     QCOMPARE(s.readings().LiveVolts, 0.0);
+}
+
+// Settings read again while logging (as the service on SIGHUP): the same line keeps the port
+// open; the new interval and factors apply; the record averages the whole interval; a new port
+// opens; LogOn 0 stops logging; the day's energy is kept throughout.
+void SessionTest::settingsReadAgainKeepTheIntervalAndTheDaysEnergy() {
+    Fixture f;
+    f.t.writeProgCfg(u"1"_s, u"60"_s, u"1"_s);
+    f.t.writeSettingsCfg(u"10"_s, u"0"_s, u"10"_s);
+    LoggingSession& s = f.start();
+    f.port().deliver("[<V>120</V><I>100</I>]\r\n"); // 12 V, 10 A
+    for (int i = 0; i < 72; ++i)
+        s.wattHourTick(); // 12 Wh
+    f.t.writeProgCfg(u"1"_s, u"20"_s, u"1"_s);
+    f.t.writeSettingsCfg(u"20"_s, u"0"_s, u"10"_s);
+    s.reloadSettings();
+    QCOMPARE((QList<int>{f.port().openCount, f.port().closeCount}), (QList<int>{1, 0}));
+    QCOMPARE(s.loggingIntervalMs(), 20000);
+    f.port().deliver("[<V>280</V><I>100</I>]\r\n"); // 14 V with the new factor
+    f.t.clock.time = QDateTime(QDate(2026, 12, 6), QTime(9, 30));
+    s.loggingTick();
+    QCOMPARE(f.t.readFile(u"logs/P_2026_12_06.txt"_s),
+             QByteArray("<T>09:30</T><V>13.00</V><I>10.00</I><W>130.00</W><R></R><S>.0</S>"
+                        "<M>0</M>   12.0Wh\r\n"));
+    f.t.writeProgCfg(u"2"_s, u"20"_s, u"0"_s);
+    s.reloadSettings();
+    QCOMPARE(f.port().configured.portNumber, 2);
+    QVERIFY(s.portOpen());
+    QVERIFY(!s.loggingOn());
+    QCOMPARE(s.readings().WattHourTotal, 12.0);
+    QVERIFY(f.host.messages.isEmpty());
 }
 
 QTEST_MAIN(SessionTest)
