@@ -38,7 +38,6 @@ class DesktopStartTest(EndToEndCase):
             self.assertEqual((run.returncode, run.stdout[:len(output)]), (0, output), run)
 
     def test_one_program_per_folder_and_the_history_window_beside_it(self):
-        # The desktop program holds the folder and the service is refused, then the other way.
         for holder, second in (("tarnby", "tarnbyd"), ("tarnbyd", "tarnby")):
             with self.subTest(holder=holder):
                 app = self.app_folder()

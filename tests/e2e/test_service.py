@@ -8,31 +8,22 @@ import signal
 import time
 
 from e2e_support import (EXPECTED, FIXED, WHOURS_LINE, EndToEndCase, fields, main,
-                         prog_cfg_bytes, sample, today, wait_until, watt_hour_texts)
+                         prog_cfg_bytes, today, wait_until, watt_hour_texts)
 
-ENDS = 78
-PROG, SETTINGS = prog_cfg_bytes(log_delay="10"), sample("settings.cfg")
-# (row, prog.cfg, settings.cfg (None: missing), what the message says, exit status)
+PROG = prog_cfg_bytes(log_delay="10")
+# (what is changed in the sample prog.cfg, or the file removed; what is said; exit status)
 CONFIGURATIONS = (
-    ("no prog.cfg", None, SETTINGS, "prog.cfg: the file is missing", ENDS),
-    ("no settings.cfg", PROG, None, "settings.cfg: the file is missing", ENDS),
-    ("no Port", PROG.replace(b"<Port>1</Port>", b""), SETTINGS, "the key <Port> is missing", ENDS),
-    ("Port 0", prog_cfg_bytes(port="0"), SETTINGS, "<Port> is 0", ENDS),
-    ("Port COM1", prog_cfg_bytes(port="COM1"), SETTINGS, '"COM1" of <Port> is not a port', ENDS),
-    ("BR 48x0", PROG.replace(b">4800<", b">48x0<"), SETTINGS, '"48x0" of <BR> is not a whole',
-     ENDS),
-    ("LogDelay abc", prog_cfg_bytes(log_delay="abc"), SETTINGS, '"abc" of <LogDelay> is not a',
-     ENDS),
-    ("no LogOn", PROG.replace(b"<LogOn>1</LogOn>", b""), SETTINGS, "the key <LogOn> is missing",
-     ENDS),
-    ("LogOn 0", prog_cfg_bytes(log_on="0"), SETTINGS, "logging is off: <LogOn> in", 0),
-    ("DisplayRPM x", PROG.replace(b"<DisplayRPM>1<", b"<DisplayRPM>x<"), SETTINGS,
-     '"x" of <DisplayRPM> is not a number. Tarnby takes <DisplayRPM> as off.', 0),
+    ("prog.cfg", "prog.cfg: the file is missing", 78),
+    ("settings.cfg", "settings.cfg: the file is missing", 78),
+    ((b"<Port>1</Port>", b""), "the key <Port> is missing", 78),
+    ((b"<Port>1<", b"<Port>0<"), "<Port> is 0", 78),
+    ((b"<Port>1<", b"<Port>COM1<"), '"COM1" of <Port> is not a port number', 78),
+    ((b">4800<", b">48x0<"), '"48x0" of <BR> is not a whole number', 78),
+    ((b">10<", b">abc<"), '"abc" of <LogDelay> is not a number', 78),
+    ((b"<LogOn>1</LogOn>", b""), "the key <LogOn> is missing", 78),
+    ((b"<LogOn>1<", b"<LogOn>0<"), "logging is off: <LogOn> in", 0),
+    ((b"<DisplayRPM>1<", b"<DisplayRPM>x<"), '"x" of <DisplayRPM> is not a number. Tarnby', 0),
 )
-
-
-def free_port_number():  # without its link, port N is /dev/ttyS<N-1>: one that is missing too
-    return next(n for n in range(2, 100) if not os.path.exists("/dev/ttyS%d" % (n - 1)))
 
 
 class ServiceTest(EndToEndCase):
@@ -40,17 +31,16 @@ class ServiceTest(EndToEndCase):
         wait_until(lambda: text in service.output(), timeout, "tarnbyd to say %r" % text)
 
     def test_configuration_it_cannot_log_with_ends_it_naming_file_and_key(self):
-        for row, prog, settings, text, status in CONFIGURATIONS:
-            with self.subTest(row):
-                app = self.app_folder(prog_cfg=prog, settings_cfg=settings)
-                for name, data in (("prog.cfg", prog), ("settings.cfg", settings)):
-                    if data is None:
-                        os.remove(app.file(name))
+        for change, text, status in CONFIGURATIONS:
+            with self.subTest(text):
+                app = self.app_folder(prog_cfg=PROG.replace(*change)
+                                      if isinstance(change, tuple) else PROG)
+                if isinstance(change, str):
+                    os.remove(app.file(change))
                 service = self.tarnbyd(app)
-                wait_until(lambda: text in service.output() or not service.alive(), 10, row)
+                wait_until(lambda: text in service.output() or not service.alive(), 10, text)
                 self.assertIn(text, service.output())
-                self.assertEqual(service.stop() if status == 0 else service.process.wait(10),
-                                 status)
+                self.assertEqual(service.process.wait(10) if status else service.stop(), status)
 
     def test_same_records_as_the_desktop_program_and_the_watt_hour_line_at_sigterm(self):
         desktop_app, service_app = self.app_folder(), self.app_folder()
@@ -58,7 +48,6 @@ class ServiceTest(EndToEndCase):
             self.board(app, args=["--rate", "5", "--fixed", FIXED])
         started = time.monotonic()
         desktop, service = self.tarnby(desktop_app), self.tarnbyd(service_app)
-        self.said(service, "logging every 10 seconds")
         for app in (desktop_app, service_app):
             wait_until(app.all_records, 25, "a record", interval=0.25)
         running = time.monotonic() - started
@@ -94,18 +83,18 @@ class ServiceTest(EndToEndCase):
         day_log.with_suffix(".aside").rename(day_log)
         self.said(service, "writing works again")
         self.assertEqual(service.stop(), 0)
-        records = app.all_records()
-        self.assertEqual([fields(r) for r in records], [EXPECTED] * 3)
+        self.assertEqual([fields(r) for r in app.all_records()], [EXPECTED] * 3)
 
     def test_port_that_appears_late_after_a_stale_lock(self):
-        port = free_port_number()
+        # Without its link, port N is /dev/ttyS<N-1>: take a number whose device is missing too.
+        port = next(n for n in range(2, 100) if not os.path.exists("/dev/ttyS%d" % (n - 1)))
         app = self.app_folder(prog_cfg=prog_cfg_bytes(port=str(port), log_delay="10"))
         killed = self.tarnbyd(app)
         wait_until(lambda: app.read("tarnby.lock") == b"%d\n" % killed.pid, 10, "the lock")
         killed.stop(signal.SIGKILL)
         service = self.tarnbyd(app)
         self.said(service, "does not open: no such device")
-        time.sleep(2 * 3)  # two tries of the port (this only sets the scene)
+        time.sleep(4)  # a try of the port or two (this only sets the scene)
         self.board(app, port=port, args=["--rate", "5", "--fixed", FIXED, "--bad-every", "2",
                                          "--bad-kinds", "closing"])
         self.said(service, "logging every 10 seconds")
