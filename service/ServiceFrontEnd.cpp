@@ -111,7 +111,9 @@ void ServiceFrontEnd::reportPort() {
         return;
     case BoardPort::State::Closed:
     case BoardPort::State::InChildWindow:
-        portOpen_ = false; // closed on purpose: the next opening is said again
+        // Closed on purpose: the next opening, or failure to open, is said again.
+        portOpen_ = false;
+        portReason_.clear();
         return;
     }
 }
