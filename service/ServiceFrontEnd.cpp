@@ -66,8 +66,8 @@ SessionHost::Recovery ServiceFrontEnd::recoverPort(const QString&) {
     return Recovery::NobodyToAsk; // the port's report says why it did not open
 }
 
-bool ServiceFrontEnd::closeRecoveryPrompts() {
-    return true; // none was opened
+SessionHost::PromptsClosing ServiceFrontEnd::closeRecoveryPrompts() {
+    return PromptsClosing::Closed; // none was opened
 }
 
 void ServiceFrontEnd::runSetupWindow() {}

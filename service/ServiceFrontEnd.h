@@ -38,7 +38,7 @@ private:
     // SessionHost: nobody is asked anything.
     void showMessage(const QString& text) override;
     Recovery recoverPort(const QString& reason) override;
-    bool closeRecoveryPrompts() override;
+    PromptsClosing closeRecoveryPrompts() override;
     void runSetupWindow() override;
     bool runCalibrationWindow(QString& portProblem) override;
 

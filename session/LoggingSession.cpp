@@ -237,10 +237,8 @@ void LoggingSession::reloadSettings() {
         startUpAwaitsPort_ = false;
         port_.close();
     } else if (line_.line != previousLine || port_.state() == BoardPort::State::Closed) {
-        receiver_.clearBuffer(); // another line: nothing half-received belongs to it
-        if (port_.open(line_)) {
-            startUpAwaitsPort_ = false;
-        } else {
+        // Once open, the port carries on a start-up that waited for it (onPortOpened).
+        if (!port_.open(line_)) {
             startUpAwaitsPort_ = !loggingOn();
             port_.keepTrying(line_, port_.reason());
         }

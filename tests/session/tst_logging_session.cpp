@@ -313,9 +313,9 @@ void SessionTest::settingsReadAgainKeepTheIntervalAndTheDaysEnergy() {
                         "<M>0</M>   12.0Wh\r\n"));
     f.t.writeProgCfg(u"2"_s, u"20"_s, u"0"_s);
     s.reloadSettings();
-    QCOMPARE((QList<int>{f.port().openCount, f.port().configured.portNumber, s.loggingOn(),
+    QCOMPARE((QList<int>{f.port().closeCount, f.port().configured.portNumber, s.loggingOn(),
                          s.loggingIntervalMs(), qRound(s.readings().WattHourTotal)}),
-             (QList<int>{2, 2, false, 20000, 12}));
+             (QList<int>{1, 2, false, 20000, 12}));
 }
 
 QTEST_MAIN(SessionTest)
