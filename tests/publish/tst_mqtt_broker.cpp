@@ -175,8 +175,8 @@ private slots:
         QVERIFY(lookups > lookupsBefore);
         QCOMPARE(lookupsOnEventLoop.load(), 0);
         const QDateTime written(QDate(2026, 12, 7), QTime(14, 5, 3), Qt::OffsetFromUTC, 3600);
-        publisher_->recordWritten(written,
-                                  record::recordLine(QTime(14, 5), {12.5, 0.5, 6.25, 0, 5.3}, 0, 20));
+        publisher_->recordWritten(
+            written, record::recordLine(QTime(14, 5), {12.5, 0.5, 6.25, 0, 5.3}, 0, 20));
         QSignalSpy sent(connection_.get(), &MqttConnection::published);
         while (publisher_->waitingRecords() > 0 && sent.wait(10000)) {
         }
