@@ -16,6 +16,7 @@ public:
     const QString& folder() const { return folder_; }
     QString progCfg() const { return folder_ + QStringLiteral("/prog.cfg"); }
     QString settingsCfg() const { return folder_ + QStringLiteral("/settings.cfg"); }
+    QString mqttCfg() const { return folder_ + QStringLiteral("/mqtt.cfg"); }
     QString logsFolder() const { return folder_ + QStringLiteral("/logs"); }
     QString inLogs(const QString& fileName) const {
         return folder_ + QStringLiteral("/logs/") + fileName;

@@ -15,6 +15,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 
 namespace tarnby {
 
@@ -68,5 +70,8 @@ signals:
     void disconnected(tarnby::ConnectionFailure failure, const QString& detail);
     void published(int messageId);
 };
+
+// Makes the program's connection (tests make fakes).
+using MqttConnectionFactory = std::function<std::unique_ptr<MqttConnection>()>;
 
 } // namespace tarnby

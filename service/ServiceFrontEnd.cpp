@@ -17,8 +17,10 @@ QString deviceText(const QString& device) {
 } // namespace
 
 ServiceFrontEnd::ServiceFrontEnd(const AppPaths& paths, const Clock& clock,
-                                 SerialLinkFactory makeLink, QObject* parent)
-    : QObject(parent), paths_(paths), session_(paths, clock, std::move(makeLink), *this) {
+                                 SerialLinkFactory makeLink,
+                                 std::unique_ptr<MqttConnection> brokerConnection, QObject* parent)
+    : QObject(parent), paths_(paths), session_(paths, clock, std::move(makeLink), *this),
+      publishing_(session_, paths.mqttCfg(), std::move(brokerConnection)) {
     connect(&session_.boardPort(), &BoardPort::detailChanged, this, &ServiceFrontEnd::reportPort);
     connect(&session_, &LoggingSession::controlsChanged, this, &ServiceFrontEnd::reportLogging);
     connect(&session_, &LoggingSession::writeFaultChanged, this,
@@ -27,13 +29,17 @@ ServiceFrontEnd::ServiceFrontEnd(const AppPaths& paths, const Clock& clock,
     corruptDataQuiet_.setSingleShot(true);
     corruptDataQuiet_.setInterval(CorruptDataReportMs);
     connect(&corruptDataQuiet_, &QTimer::timeout, this, &ServiceFrontEnd::reportCorruptFrames);
+    connect(&publishing_, &SessionPublishing::statusChanged, this,
+            &ServiceFrontEnd::reportPublishing);
 }
 
 void ServiceFrontEnd::start() {
+    publishing_.readSettings();
     session_.startUp();
 }
 
 void ServiceFrontEnd::reload() {
+    publishing_.readSettings();
     const ServiceConfiguration configuration = checkServiceConfiguration(paths_);
     if (!configuration.problem.isEmpty()) {
         serviceLog(u"the settings stay as they were, since %1"_s.arg(configuration.problem));
@@ -48,6 +54,7 @@ void ServiceFrontEnd::reload() {
 int ServiceFrontEnd::end() {
     const QString fault = session_.endOfRun();
     session_.closePort();
+    publishing_.finish();
     if (!fault.isEmpty()) {
         serviceLog(fault);
         return 1;
@@ -149,6 +156,31 @@ void ServiceFrontEnd::reportCorruptFrames() {
                                       : u"%1 frames"_s.arg(unreportedCorruptFrames_)));
     unreportedCorruptFrames_ = 0;
     corruptDataQuiet_.start();
+}
+
+void ServiceFrontEnd::reportPublishing() {
+    PublishStatus status = publishing_.status();
+    status.droppedRecords = 0;
+    if (status == publishingSaid_)
+        return;
+    const PublishStatus said = std::exchange(publishingSaid_, status);
+    switch (status.state) {
+    case PublishStatus::State::Off:
+        serviceLog(u"publishing is off"_s);
+        break;
+    case PublishStatus::State::Problem:
+        serviceLog(u"publishing is off, since %1"_s.arg(status.text));
+        break;
+    case PublishStatus::State::Publishing:
+        serviceLog(status.text);
+        break;
+    case PublishStatus::State::Connecting:
+    case PublishStatus::State::Waiting:
+        serviceLog(u"publishing: "_s + status.text);
+        break;
+    }
+    if (!status.warning.isEmpty() && status.warning != said.warning)
+        serviceLog(u"publishing: "_s + status.warning);
 }
 
 } // namespace tarnby

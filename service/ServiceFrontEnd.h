@@ -5,9 +5,12 @@
 // (once, and again when the reason changes) while it is tried every few seconds; logging on,
 // off and its interval; a record or watt-hour line that could not be written, and writing
 // working again; corrupt data at most once a minute, with a count. Lamps and captions are not
-// shown anywhere, so nothing here runs per frame but a comparison.
+// shown anywhere, so nothing here runs per frame but a comparison. Publishing reads mqtt.cfg at
+// start and on reload; each change of its status is one line, and so is the warning of a
+// password sent without TLS. mqtt.cfg never stops the service.
 
 #include "common/AppPaths.h"
+#include "publish/SessionPublishing.h"
 #include "session/LoggingSession.h"
 
 #include <QObject>
@@ -21,17 +24,18 @@ public:
     static constexpr int CorruptDataReportMs = 60 * 1000;
 
     ServiceFrontEnd(const AppPaths& paths, const Clock& clock, SerialLinkFactory makeLink,
-                    QObject* parent = nullptr);
+                    std::unique_ptr<MqttConnection> brokerConnection, QObject* parent = nullptr);
 
     LoggingSession& session() { return session_; }
     // Start-up: the port is opened (or tried until it opens) and logging starts when LogOn
     // is 1.
     void start();
-    // Both configuration files read again (SIGHUP). Files that could not serve the service
-    // leave the running settings as they are, and the log says why.
+    // The configuration files read again (SIGHUP). prog.cfg and settings.cfg that could not
+    // serve the service leave the running settings as they are, and the log says why; mqtt.cfg
+    // is read again either way.
     void reload();
-    // After the event loop: the watt-hour line of the end, and the port closed. Returns the
-    // exit status: 0, or 1 when the line could not be written.
+    // After the event loop: the watt-hour line of the end, the port closed and publishing
+    // ended. Returns the exit status: 0, or 1 when the line could not be written.
     int end();
 
 private:
@@ -47,6 +51,7 @@ private:
     void reportWriteFault();
     void countCorruptFrame();
     void reportCorruptFrames();
+    void reportPublishing();
 
     AppPaths paths_;
     LoggingSession session_;
@@ -59,6 +64,8 @@ private:
     // Corrupt frames not reported yet; reported at once when none was in the last minute.
     int unreportedCorruptFrames_ = 0;
     QTimer corruptDataQuiet_;
+    SessionPublishing publishing_;
+    PublishStatus publishingSaid_; // its droppedRecords unused: the count is no news
 };
 
 } // namespace tarnby

@@ -11,6 +11,7 @@
 #include "common/ProgramOptions.h"
 #include "platform/InstanceLock.h"
 #include "platform/OrderlyEnd.h"
+#include "platform/mqtt/MosquittoConnection.h"
 #include "platform/serial/SerialPortLink.h"
 #include "service/ServiceConfiguration.h"
 #include "service/ServiceFrontEnd.h"
@@ -67,7 +68,8 @@ int main(int argc, char* argv[]) {
         serviceLog(warning);
 
     SystemClock clock;
-    ServiceFrontEnd frontEnd(paths, clock, serialLinks(paths));
+    ServiceFrontEnd frontEnd(paths, clock, serialLinks(paths),
+                             std::make_unique<MosquittoConnection>());
     QObject::connect(&orderlyEnd, &OrderlyEnd::endRequested, &frontEnd.session(),
                      &LoggingSession::requestEnd);
     QObject::connect(&orderlyEnd, &OrderlyEnd::reloadRequested, &frontEnd,

@@ -26,8 +26,6 @@ class QSpinBox;
 
 namespace tarnby {
 
-using MqttConnectionFactory = std::function<std::unique_ptr<MqttConnection>()>;
-
 class PublishingWindow : public QDialog {
     Q_OBJECT
 public:
