@@ -9,6 +9,7 @@ import re
 import select
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -171,6 +172,41 @@ class Board(Running):  # tarnby-board on a pseudo-terminal linked as <folder>/po
         return {k: float(v) if k.startswith("sum_") else int(v) for k, v in pairs}
 
 
+def free_port():  # a loopback port nothing listens on now
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def mqtt_cfg_bytes(port, site="e2e", **keys):  # mqtt.cfg for a broker on this machine
+    keys = {"Host": "127.0.0.1", "Port": port, "Site": site, "LiveSeconds": 1, **keys}
+    return b"".join(b"<%s>%s</%s>\r\n" % (k.encode(), str(v).encode(), k.encode())
+                    for k, v in keys.items())
+
+
+class Broker(Running):  # mosquitto on a free loopback port; start() again after stop()
+    def __init__(self, folder, settings="allow_anonymous true"):
+        self.port, self.config = free_port(), os.path.join(folder, "mosquitto.conf")
+        pathlib.Path(self.config).write_text(  # as root it would drop to a user of its own
+            "listener %d 127.0.0.1\npersistence false\nuser root\nlog_dest stderr\n%s\n"
+            % (self.port, settings))
+        self.start()
+
+    def start(self):
+        super().__init__(["mosquitto", "-c", self.config])
+        wait_until(lambda: " running" in self.output() or not self.alive(), 10, "the broker")
+
+
+class Subscriber(Running):  # every message under tarnby/ and homeassistant/, as it comes
+    def __init__(self, port):
+        super().__init__(["mosquitto_sub", "-p", str(port), "-h", "127.0.0.1", "-F", "%t %p",
+                          "-t", "tarnby/#", "-t", "homeassistant/#"])
+
+    def payloads(self, topic):
+        lines = (line.partition(" ") for line in self.output().splitlines())
+        return [payload for to, _, payload in lines if to == topic]
+
+
 def Tarnby(app, extra_env=None, args=None):  # offscreen: the folder's copy, or the built one
     env = {**os.environ, "QT_QPA_PLATFORM": "offscreen", **(extra_env or {})}
     command = [app.program] if args is None else [os.path.join(BIN_DIR, "tarnby")] + args
@@ -216,5 +252,11 @@ class EndToEndCase(unittest.TestCase):  # cleans up; on failure shows what each 
 
     def tarnbyd(self, app, **kwargs):
         return self._started(Tarnbyd(app, **kwargs))
+
+    def broker(self, folder, **kwargs):
+        return self._started(Broker(folder, **kwargs))
+
+    def subscriber(self, port):
+        return self._started(Subscriber(port))
 
 main = functools.partial(unittest.main, verbosity=2)
