@@ -9,6 +9,7 @@
 #include "history/widgets/HistoryWindow.h"
 #include "platform/InstanceLock.h"
 #include "platform/OrderlyEnd.h"
+#include "platform/mqtt/MosquittoConnection.h"
 #include "platform/serial/SerialPortLink.h"
 #include "platform/serial/SystemSerialPorts.h"
 #include "platform/widgets/Environment.h"
@@ -24,12 +25,16 @@ using namespace tarnby;
 constexpr int ExitNotStarted = 1;
 
 Environment realEnvironment(const AppPaths& paths, const Clock& clock, UserPrompts& prompts) {
-    return {paths, clock, prompts,
-            [paths]() {
-                return std::unique_ptr<SerialLink>(
-                    std::make_unique<SerialPortLink>([paths](int n) { return paths.portLink(n); }));
-            },
-            systemSerialPorts};
+    return {
+        paths,
+        clock,
+        prompts,
+        [paths]() {
+            return std::unique_ptr<SerialLink>(
+                std::make_unique<SerialPortLink>([paths](int n) { return paths.portLink(n); }));
+        },
+        systemSerialPorts,
+        [] { return std::unique_ptr<MqttConnection>(std::make_unique<MosquittoConnection>()); }};
 }
 
 // Says why the program does not run: on stderr for whoever started it, in a message box for
@@ -65,11 +70,13 @@ int runLogger(const Environment& environment, const OrderlyEnd& orderlyEnd) {
         // Asked to end while start-up still had a message or the setup window open: the
         // event loop would start afresh, so end here.
         mainWindow.endOfRun();
+        mainWindow.endPublishing();
         return 0;
     }
     mainWindow.show();
     const int status = QApplication::exec();
     mainWindow.endOfRun();
+    mainWindow.endPublishing();
     return status;
 }
 

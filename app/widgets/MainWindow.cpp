@@ -19,9 +19,11 @@ using namespace Qt::StringLiterals;
 
 MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     : QWidget(parent), env_(environment),
-      session_(environment.paths, environment.clock, environment.makeSerialLink, *this) {
+      session_(environment.paths, environment.clock, environment.makeSerialLink, *this),
+      publishing_(session_, environment.paths.mqttCfg(), environment.makeMqttConnection()) {
     buildControls();
     wireControls();
+    publishing_.readSettings();
     lampOffTimer_.setInterval(250);
     lampOffTimer_.setSingleShot(true);
     connect(&lampOffTimer_, &QTimer::timeout, this, [this] {
@@ -49,6 +51,7 @@ void MainWindow::wireControls() {
     connect(&session_, &LoggingSession::frameCut, this, [this] { lightLamp(dataLamp_); });
     connect(&session_, &LoggingSession::recordWritten, this, [this] { lightLamp(logLamp_); });
     connect(&session_, &LoggingSession::controlsChanged, this, &MainWindow::showControls);
+    connect(&publishing_, &SessionPublishing::statusChanged, this, &MainWindow::showPublishing);
 }
 
 void MainWindow::endOfRun() {
@@ -102,7 +105,7 @@ SessionHost::Recovery MainWindow::recoverPort(const QString& reason) {
         setupWindow.showWaitingForPort();
         waitingSetup_ = &setupWindow;
         recoveryStage_ = RecoveryStage::SetupOpen;
-        env_.prompts.runModal(setupWindow);
+        runSetup(setupWindow);
         waitingSetup_ = nullptr;
     }
     recoveryStage_ = RecoveryStage::None;
@@ -131,6 +134,12 @@ SessionHost::PromptsClosing MainWindow::closeRecoveryPrompts() {
 
 void MainWindow::runSetupWindow() {
     SetupWindow setupWindow(env_, this);
+    runSetup(setupWindow);
+}
+
+void MainWindow::runSetup(SetupWindow& setupWindow) {
+    connect(&setupWindow, &SetupWindow::publishingSaved, this,
+            [this] { publishing_.readSettings(); });
     env_.prompts.runModal(setupWindow);
 }
 
@@ -162,6 +171,17 @@ void MainWindow::showStatus() {
         statusLine_->setText(session_.statusText());
     if (statusLine_->toolTip() != session_.statusDetail())
         statusLine_->setToolTip(session_.statusDetail());
+}
+
+void MainWindow::showPublishing() {
+    const PublishStatus& status = publishing_.status();
+    publishingLamp_->setVisible(status.state != PublishStatus::State::Off);
+    publishingLamp_->setColour(status.state == PublishStatus::State::Publishing
+                                   ? palette::publishing
+                                   : palette::notPublishing);
+    publishingLamp_->setAccessibleName(status.text);
+    publishingLamp_->setToolTip(status.warning.isEmpty() ? status.text
+                                                         : status.text + u'\n' + status.warning);
 }
 
 void MainWindow::lightLamp(Lamp* lamp) {

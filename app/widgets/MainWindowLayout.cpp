@@ -71,6 +71,8 @@ void MainWindow::buildControls() {
 
     dataLamp_ = placed<Lamp>(this, "BlinkData", QString(), 4320, 600, 150, 150);
     dataLamp_->setAccessibleName(QStringLiteral("Data lamp"));
+    publishingLamp_ = placed<Lamp>(this, "PublishingLamp", QString(), 4320, 360, 150, 150);
+    publishingLamp_->hide(); // until publishing is on
     auto* loggingCaption =
         placed<QLabel>(this, "Label14", QStringLiteral("Logging"), 90, 3390, 1230, 285);
     loggingCaption->setFont(windowFont(sansFamilies, 9.75, true));
@@ -94,7 +96,7 @@ void MainWindow::buildControls() {
     statusLine_ = placed<QLabel>(this, "Label2", QString(), 120, 4560, 4335, 255);
     statusLine_->setTextFormat(Qt::PlainText);
 
-    for (Lamp* lamp : {dataLamp_, logLamp_}) {
+    for (Lamp* lamp : {dataLamp_, logLamp_, publishingLamp_}) {
         lamp->setFlat(true);
         lamp->setFocusPolicy(Qt::TabFocus);
     }
@@ -117,8 +119,9 @@ void MainWindow::buildControls() {
 
     // Tab order: the logging controls first, then Exit, Calibrate, Show Logs, the lamps, Program
     // Setup and the list.
-    QWidget* order[] = {startButton_,    stopButton_, intervalBox_, exitButton_,  calibrateButton_,
-                        showLogsButton_, dataLamp_,   logLamp_,     setupButton_, readingsList_};
+    QWidget* order[] = {startButton_,     stopButton_,     intervalBox_, exitButton_,
+                        calibrateButton_, showLogsButton_, dataLamp_,    logLamp_,
+                        publishingLamp_,  setupButton_,    readingsList_};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -38,5 +38,7 @@ inline const QColor legendText(0x60, 0x60, 0x60);
 inline const QColor modeText(0xFF, 0x00, 0x00);
 inline const QColor lampLit(0xFF, 0x00, 0x00);
 inline const QColor lampBeforeFirstBlink(0xFF, 0xFF, 0xFF);
+inline const QColor publishing(0x00, 0xC0, 0x00);
+inline const QColor notPublishing(0xFF, 0xA0, 0x00); // connecting, or why not in the tooltip
 
 } // namespace tarnby::palette

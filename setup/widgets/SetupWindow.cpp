@@ -2,6 +2,7 @@
 
 #include "common/widgets/NamedWidget.h"
 #include "platform/PortNaming.h"
+#include "publish/widgets/PublishingWindow.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QSysInfo>
 #include <QVBoxLayout>
 
 namespace tarnby {
@@ -218,9 +220,12 @@ void SetupWindow::buildControls() {
     // Space.
     abortButton_->setAutoDefault(false);
     saveButton_->setDefault(true);
+    publishingButton_ = makeNamed<QPushButton>(this, "PublishingButton", u"Publishing…"_s);
+    publishingButton_->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(abortButton_);
     buttons->addStretch();
+    buttons->addWidget(publishingButton_);
     buttons->addWidget(saveButton_);
 
     auto* window = new QVBoxLayout(this);
@@ -238,7 +243,7 @@ void SetupWindow::buildControls() {
         for (QAbstractButton* button : group->buttons())
             order << button;
     }
-    order << abortButton_ << saveButton_;
+    order << abortButton_ << publishingButton_ << saveButton_;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -254,6 +259,16 @@ void SetupWindow::buildControls() {
         connect(group, &QButtonGroup::buttonClicked, this, userChanged);
     connect(saveButton_, &QPushButton::clicked, this, &SetupWindow::saveSettings);
     connect(abortButton_, &QPushButton::clicked, this, &SetupWindow::abortSetup);
+    connect(publishingButton_, &QPushButton::clicked, this, &SetupWindow::editPublishing);
+}
+
+void SetupWindow::editPublishing() {
+    userChanged_ = true; // a recovery must not close this window under the one it opens
+    PublishingWindow publishingWindow(env_.paths.mqttCfg(), QSysInfo::machineHostName(),
+                                      env_.makeMqttConnection, env_.prompts, this);
+    env_.prompts.runModal(publishingWindow);
+    if (publishingWindow.result() == QDialog::Accepted)
+        emit publishingSaved();
 }
 
 void SetupWindow::showForm(const SetupForm& form) {

@@ -7,7 +7,8 @@
 // complete file. "Save Setings" (also Enter) writes prog.cfg and closes; a refused or failed
 // save writes nothing (the old file stays) and leaves the window open with everything as
 // typed. "Abort" sets the port number to "0" and saves. Escape, reject() and the title-bar
-// close write nothing.
+// close write nothing. "Publishing…" opens the window that edits mqtt.cfg; publishingSaved()
+// says it saved the file.
 //
 // The window keeps its size while the port number is typed: the device hint beside it is one
 // line, elided when too long, with the whole text in its tooltip. Tab enters each frame of
@@ -45,12 +46,16 @@ public:
     // fills in does not count.
     bool userChangedSomething() const { return userChanged_; }
 
+signals:
+    void publishingSaved();
+
 private:
     void buildControls();
     void showForm(const SetupForm& form);
     void saveSettings();
     void abortSetup();
     void showPortDevice();
+    void editPublishing();
 
     Environment env_;
     bool userChanged_ = false;
@@ -72,6 +77,7 @@ private:
     QButtonGroup* baudRateGroup_ = nullptr;
     QPushButton* abortButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
+    QPushButton* publishingButton_ = nullptr;
 };
 
 } // namespace tarnby

@@ -41,6 +41,7 @@ private slots:
     void portThatAppearsClosesTheWaitingSetupWindow_data();
     void portThatAppearsClosesTheWaitingSetupWindow();
     void calibrateRunsTheCalibrationWindowAndReopensThePort();
+    void publishingLampAndProgramSetupsPublishingWindow();
 };
 
 // Start-up with whole and damaged configuration files: the list's rows and font from prog.cfg,
@@ -235,6 +236,31 @@ void MainWindowTest::calibrateRunsTheCalibrationWindowAndReopensThePort() {
     QVERIFY(mainPort->isOpen());
     mainPort->deliver("[<V>240</V><I>10</I>]\r\n");
     QCOMPARE(w.session().readings().LiveVolts, 12.0);
+}
+
+// A mqtt.cfg with a problem shows on the publishing lamp, never in a message; what Program
+// Setup's publishing window saves applies at once; the board's link lost is "offline" there,
+// while the status line's tooltip keeps the port's reason.
+void MainWindowTest::publishingLampAndProgramSetupsPublishingWindow() {
+    TestEnvironment t;
+    t.writeProgCfg(u"1"_s);
+    t.writeSettingsCfg();
+    t.writeFile(u"mqtt.cfg"_s, "<Host>h</Host><Port>x</Port><Site>shed</Site>");
+    MainWindow w(t.environment());
+    w.session().startUp();
+    auto* lamp = child<Lamp>(w, "PublishingLamp");
+    QVERIFY(!lamp->isHidden() && lamp->accessibleName().startsWith(u"mqtt.cfg: "_s));
+    QCOMPARE(t.prompts.messages, QStringList());
+    t.prompts.modalSteps.push_back([](QDialog& setup) { click(setup, "PublishingButton"); });
+    t.prompts.modalSteps.push_back([](QDialog& publishing) { click(publishing, "SaveButton"); });
+    click(w, "Setup");
+    QCOMPARE(lamp->toolTip(), u"connecting to h:1883"_s);
+    FakeMqttConnection* broker = t.brokerConnections.front();
+    broker->accept();
+    QCOMPARE(lamp->accessibleName(), u"publishing to h:1883"_s);
+    t.ports.links.front()->loseLink();
+    QCOMPARE(broker->payloadsTo(u"tarnby/shed/availability"_s).last(), "offline"_ba);
+    QCOMPARE(child<QLabel>(w, "Label2")->toolTip(), u"fake1 \u2014 fake link lost"_s);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,8 +1,8 @@
 // The publisher on the libmosquitto connection against a real mosquitto broker that the test
 // starts on a free loopback port, read back by a subscriber of the test's own (mosquitto_sub):
 // retained discovery configs and a record, a broker stopped and started again, "offline" after an
-// orderly end, a wrong password, and TLS checked against a certificate authority the test makes for
-// the name "localhost" only.
+// orderly end, and TLS checked against a certificate authority the test makes for the name
+// "localhost" only. (A wrong password is checked end to end: tests/e2e/test_publishing.py.)
 
 #include "acquisition/RecordLayout.h"
 #include "platform/mqtt/MosquittoConnection.h"
@@ -137,7 +137,7 @@ class MqttBroker : public QObject {
 private slots:
     void initTestCase() {
         qputenv("PATH", qgetenv("PATH") + ":/usr/sbin:/usr/local/sbin");
-        for (const char* tool : {"mosquitto", "mosquitto_sub", "mosquitto_passwd", "openssl"}) {
+        for (const char* tool : {"mosquitto", "mosquitto_sub", "openssl"}) {
             const QString missing =
                 QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()
                     ? QString::fromLatin1(tool) + u" is not installed"_s
@@ -207,22 +207,6 @@ private slots:
         const QMap<QString, QByteArray> kept = retainedMessages(6);
         QCOMPARE(std::pair(kept.size(), kept.value(u"tarnby/t1/availability"_s)),
                  std::pair(qsizetype(6), "offline"_ba));
-    }
-
-    void wrongPasswordNotAuthorised() {
-        QVERIFY(run(u"mosquitto_passwd"_s,
-                    {u"-b"_s, u"-c"_s, u"passwords"_s, u"logger"_s, u"right"_s}, dir_.path()));
-        QVERIFY(startBroker(
-            u"allow_anonymous false\npassword_file %1"_s.arg(dir_.filePath(u"passwords"_s))));
-        MqttSettings settings = broker(u"127.0.0.1"_s, port_);
-        settings.user = u"logger"_s;
-        settings.password = u"wrong"_s;
-        QCOMPARE(publish(settings).text,
-                 u"not authorised by 127.0.0.1:%1 (check User and Password)"_s.arg(port_));
-        settings.password = u"right"_s;
-        const PublishStatus status = publish(settings);
-        QCOMPARE(std::pair(status.state, status.warning),
-                 std::pair(PublishStatus::State::Publishing, QString()));
     }
 
     void tlsCheckedAgainstTheName_data() {

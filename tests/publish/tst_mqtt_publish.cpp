@@ -4,7 +4,7 @@
 #include "acquisition/RecordLayout.h"
 #include "config/MqttSettings.h"
 #include "publish/Publisher.h"
-#include "tests/publish/FakeMqttConnection.h"
+#include "tests/support/FakeMqttConnection.h"
 #include "tests/support/TestFiles.h"
 
 #include <QJsonArray>

@@ -1,7 +1,7 @@
 // The publishing window: what Save refuses and writes, and what a connection test says.
 
 #include "publish/widgets/PublishingWindow.h"
-#include "tests/publish/FakeMqttConnection.h"
+#include "tests/support/FakeMqttConnection.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QCheckBox>

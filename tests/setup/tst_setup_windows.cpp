@@ -98,7 +98,7 @@ private slots:
             return chain.join(u' ');
         };
         const QString order = u"PortNumber Savehtml SaveExcel LogDelay LogOn DisplayRPM DisplayWS "
-                              "WSUnits Option3 Option5 %1 Command2 Command1"_s;
+                              "WSUnits Option3 Option5 %1 Command2 PublishingButton Command1"_s;
         QCOMPARE(tabStops(), order.arg(u"Option9"));
         child<QRadioButton>(s.window, "Option10")->click();
         QCOMPARE(tabStops(), order.arg(u"Option10"));

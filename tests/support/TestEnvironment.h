@@ -1,11 +1,12 @@
 #pragma once
 // A fake environment for driving the real windows: an application folder in a temporary
-// directory, a settable clock, scripted prompts, fake serial ports and a fixed list of the
-// system's ports; and finding and clicking a window's controls by name.
+// directory, a settable clock, scripted prompts, fake serial ports, a fixed list of the
+// system's ports and fake broker connections; and finding and clicking a window's controls by name.
 
 #include "config/CalibrationSettings.h"
 #include "config/ProgSettings.h"
 #include "platform/widgets/Environment.h"
+#include "tests/support/FakeMqttConnection.h"
 #include "tests/support/FakeSerialLink.h"
 #include "tests/support/TestFiles.h"
 
@@ -47,8 +48,16 @@ class TestEnvironment {
 public:
     TestEnvironment();
     Environment environment() {
-        return {AppPaths(dir.path()), clock, prompts, ports.factory(),
-                [] { return QStringList{QStringLiteral("/dev/ttyS0")}; }};
+        return {AppPaths(dir.path()),
+                clock,
+                prompts,
+                ports.factory(),
+                [] { return QStringList{QStringLiteral("/dev/ttyS0")}; },
+                [this] {
+                    auto made = std::make_unique<FakeMqttConnection>();
+                    brokerConnections << made.get();
+                    return std::unique_ptr<MqttConnection>(std::move(made));
+                }};
     }
 
     QString folder() const { return dir.path(); }
@@ -74,6 +83,7 @@ public:
     FakeClock clock;
     ScriptedPrompts prompts;
     FakeSerialPorts ports;
+    QList<FakeMqttConnection*> brokerConnections; // as made, each owned by its window
 };
 
 // The named control of a window; the test program stops when there is none.
