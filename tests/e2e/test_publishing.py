@@ -1,9 +1,9 @@
-"""tarnbyd publishing to a real mosquitto the test starts, read back by mosquitto_sub: Home
-Assistant's discovery configs, the state and each record as the day log holds it, the last will
-when it is killed; a wrong password is said and logging goes on."""
+"""tarnbyd publishing to a mosquitto the test starts, read by mosquitto_sub: discovery configs,
+state, records as the day log holds them, the last will; a wrong password said, logging on."""
 
 import json
 import os
+import pathlib
 import shutil
 import signal
 import subprocess
@@ -27,8 +27,7 @@ SENSORS = {"volts": ("voltage", "V", "measurement", "volts", "V"),
 class PublishingTest(EndToEndCase):
     def logging_app(self, broker_port, **mqtt):
         app = self.app_folder(prog_cfg=prog_cfg_bytes(log_delay="10"))
-        with open(app.file("mqtt.cfg"), "wb") as f:
-            f.write(mqtt_cfg_bytes(broker_port, **mqtt))
+        pathlib.Path(app.file("mqtt.cfg")).write_bytes(mqtt_cfg_bytes(broker_port, **mqtt))
         self.board(app, args=["--rate", "5", "--fixed", FIXED])
         return app
 
@@ -42,12 +41,10 @@ class PublishingTest(EndToEndCase):
         configs = {name: json.loads(messages.payloads(
             "homeassistant/sensor/tarnby_e2e/%s/config" % name)[-1]) for name in SENSORS}
         for name, (device_class, unit, state_class, field, _) in SENSORS.items():
-            config = configs[name]
-            self.assertEqual((config.get("device_class"), config["unit_of_measurement"],
-                              config["state_class"], config["value_template"]),
-                             (device_class, unit, state_class, "{{ value_json.%s }}" % field))
-            self.assertEqual((config["state_topic"], config["availability_topic"]),
-                             ("tarnby/e2e/state", "tarnby/e2e/availability"))
+            self.assertEqual([configs[name].get(key) for key in (
+                "device_class", "unit_of_measurement", "state_class", "value_template",
+                "state_topic", "availability_topic")], [device_class, unit, state_class,
+                "{{ value_json.%s }}" % field, "tarnby/e2e/state", "tarnby/e2e/availability"])
         self.assertEqual(len({c["unique_id"] for c in configs.values()}), len(SENSORS))
         self.assertEqual({str(c["device"]["identifiers"]) for c in configs.values()},
                          {"['tarnby_e2e']"})
