@@ -56,13 +56,16 @@ private:
 class ScreenshotEnvironment {
 public:
     Environment environment() {
-        return {AppPaths(folder.path()), clock, prompts,
+        return {AppPaths(folder.path()),
+                clock,
+                prompts,
                 [this] {
                     auto link = std::make_unique<BoardLink>();
                     links.push_back(link.get());
                     return std::unique_ptr<SerialLink>(std::move(link));
                 },
-                [] { return QStringList{QStringLiteral("/dev/ttyS0")}; }};
+                [] { return QStringList{QStringLiteral("/dev/ttyS0")}; },
+                {}}; // no broker: the pictures never publish
     }
     QString path(const QString& relative) const { return folder.path() + u'/' + relative; }
 
