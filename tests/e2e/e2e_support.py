@@ -1,5 +1,5 @@
 """End-to-end helpers: a folder with a copy of the real program, the simulated board on a
-pseudo-terminal, the running program and its files. Every wait is bounded."""
+pseudo-terminal, an MQTT broker, the running program and its files. Every wait is bounded."""
 
 import datetime
 import functools
@@ -18,6 +18,7 @@ import unittest
 
 SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BIN_DIR = os.path.abspath(os.environ.get("TARNBY_BIN_DIR") or SOURCE_DIR + "/build/bin")
+os.environ["PATH"] += os.pathsep + "/usr/sbin"  # mosquitto, for any user
 
 # Raw values the fixed-value tests send, and the record fields the samples' factors make of them.
 FIXED = "810,912,50,215,25"
