@@ -38,6 +38,19 @@ struct MosquittoConnection::Session : std::enable_shared_from_this<Session> {
 
 namespace {
 
+// Where the connect call runs: a thread that ends as soon as its call returns. With TLS the call
+// sets up OpenSSL, which keeps per-thread state until its thread ends; a thread kept idle in a
+// pool would hold that state for the rest of the run. Never destroyed, so the program's end
+// never waits on a name lookup still running.
+QThreadPool& connectCallThreads() {
+    static QThreadPool* const threads = [] {
+        auto* pool = new QThreadPool;
+        pool->setExpiryTimeout(0);
+        return pool;
+    }();
+    return *threads;
+}
+
 // Posts `call` to the event loop; the application object outlives every connection.
 template <typename Call> void postToEventLoop(Call&& call) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Call>(call),
@@ -138,8 +151,7 @@ void MosquittoConnection::connectToBroker(const MqttSettings& settings, const La
     // The name lookup and the start of the TCP connect, off the event loop. The library's
     // thread is started only once this has returned, so the handle is never used by two threads
     // before the library's own locking is in charge.
-    QThreadPool::globalInstance()->start([session, host = settings.host.toUtf8(),
-                                          port = settings.port] {
+    connectCallThreads().start([session, host = settings.host.toUtf8(), port = settings.port] {
         const int result =
             mosquitto_connect_async(session->handle, host.constData(), port, KeepAliveSeconds);
         const int error = errno;
