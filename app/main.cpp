@@ -69,14 +69,16 @@ int runLogger(const Environment& environment, const OrderlyEnd& orderlyEnd) {
     if (session.endRequested()) {
         // Asked to end while start-up still had a message or the setup window open: the
         // event loop would start afresh, so end here.
-        mainWindow.endOfRun();
         mainWindow.endPublishing();
+        mainWindow.endOfRun();
         return 0;
     }
     mainWindow.show();
     const int status = QApplication::exec();
-    mainWindow.endOfRun();
+    // Publishing ends first: the session keeps logging while it waits, so the watt-hour line
+    // is the last thing the run writes.
     mainWindow.endPublishing();
+    mainWindow.endOfRun();
     return status;
 }
 

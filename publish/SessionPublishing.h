@@ -28,7 +28,7 @@ public:
     // Reads mqtt.cfg and applies it; statusChanged() follows when the status changes.
     void readSettings();
     const PublishStatus& status() const { return publisher_.status(); }
-    // The orderly end, after the event loop: "offline" and the connection closed. Returns
+    // The orderly end, before the watt-hour line: "offline" and the connection closed. Returns
     // once done or after Publisher::FinishTimeoutMs, handling events meanwhile.
     void finish();
 

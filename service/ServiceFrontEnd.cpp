@@ -52,9 +52,11 @@ void ServiceFrontEnd::reload() {
 }
 
 int ServiceFrontEnd::end() {
+    // Publishing ends first: the session keeps logging while it waits, so the watt-hour line
+    // is the last thing the run writes.
+    publishing_.finish();
     const QString fault = session_.endOfRun();
     session_.closePort();
-    publishing_.finish();
     if (!fault.isEmpty()) {
         serviceLog(fault);
         return 1;
